@@ -1,0 +1,5 @@
+#include "Log.h"
+
+namespace tessary {
+Q_LOGGING_CATEGORY(lcTessary, "tessary")
+}

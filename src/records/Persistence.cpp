@@ -1,0 +1,300 @@
+#include "Persistence.h"
+
+#include "Log.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <charconv>
+
+namespace tessary::Persistence {
+
+namespace {
+
+// Larger than any real archive by two orders of magnitude; past it the file is
+// treated as unreadable (and kept) instead of being pulled into memory whole.
+constexpr qint64 kMaxDocumentBytes = qint64(1) << 30;
+
+QString dataDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Tessary");
+}
+
+QString preservedName(const QFileInfo &original, int attempt)
+{
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString name = original.completeBaseName() + QStringLiteral(".unreadable-") + stamp;
+    if (attempt > 1)
+        name += QLatin1Char('-') + QString::number(attempt);
+    return original.dir().filePath(name + QStringLiteral(".json"));
+}
+
+// Keeps an unreadable document beside the original so that the next save cannot
+// destroy what the user stored. Returns the copy's path, or empty when nothing could be kept.
+QString preserveUnreadable(const QString &filePath, const QString &reason)
+{
+    const QFileInfo original(filePath);
+    QString target;
+    for (int attempt = 1; attempt < 100; ++attempt) {
+        target = preservedName(original, attempt);
+        if (!QFileInfo::exists(target))
+            break;
+    }
+    // A copy leaves the original where it was; when even reading it fails, moving it
+    // aside still keeps it.
+    if (QFile::copy(filePath, target) || QFile::rename(filePath, target)) {
+        qCWarning(lcTessary).noquote() << "Tessary data document could not be read (" + reason
+                                                  + "); kept it as " + target;
+        return target;
+    }
+    qCWarning(lcTessary).noquote() << "Tessary data document could not be read (" + reason
+                                              + ") and could not be kept as " + target;
+    return {};
+}
+
+void logSaveFailure(const QString &description)
+{
+    qCWarning(lcTessary).noquote() << QStringLiteral("Tessary save failed: ") + description;
+}
+
+bool writeAtomically(const QString &filePath, const char *bytes, qint64 size, QString *error)
+{
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (file.write(bytes, size) != size) {
+        *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString dataFilePath() { return dataDirectory() + QStringLiteral("/focus-data.json"); }
+
+QString userAmbientDirectory() { return dataDirectory() + QStringLiteral("/Ambient"); }
+
+bool save(const QString &filePath, const AppSettings &settings, const QList<StudySession> &sessions)
+{
+    const QString directory = QFileInfo(filePath).absolutePath();
+    if (!QDir().mkpath(directory)) {
+        logSaveFailure(QStringLiteral("could not create the directory ") + directory);
+        return false;
+    }
+    // Encode straight into the new file in 1 MB pieces: no 20 MB text in memory.
+    QSaveFile out(filePath);
+    if (!out.open(QIODevice::WriteOnly)) {
+        logSaveFailure(out.errorString());
+        return false;
+    }
+    std::string encodeError;
+    bool writeFailed = false;
+    const bool encoded = encodeDocument(
+        PersistedData{settings, sessions},
+        [&](std::string_view piece) {
+            writeFailed = out.write(piece.data(), qint64(piece.size())) != qint64(piece.size());
+            return !writeFailed;
+        },
+        &encodeError);
+    if (!encoded) {
+        out.cancelWriting();
+        logSaveFailure(writeFailed ? out.errorString() : QString::fromStdString(encodeError));
+        return false;
+    }
+    if (!out.commit()) {
+        logSaveFailure(out.errorString());
+        return false;
+    }
+    return true;
+}
+
+LoadResult load(const QString &filePath)
+{
+    LoadResult result;
+    QFile file(filePath);
+    if (!QFileInfo::exists(filePath)) {
+        result.outcome = LoadOutcome::missing;
+        return result;
+    }
+    auto unreadable = [&](const QString &reason) {
+        result.outcome = LoadOutcome::unreadable;
+        result.preservedCopyPath = preserveUnreadable(filePath, reason);
+        return result;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable(file.errorString());
+    const qint64 size = file.size();
+    if (size > kMaxDocumentBytes)
+        return unreadable(QStringLiteral("larger than 1 GiB"));
+
+    // Map the file rather than copy it: a 20 MB archive then costs no second buffer.
+    // MAP_POPULATE maps it in one go instead of one page fault per page.
+    DecodeResult decoded;
+    if (size == 0) {
+        decoded = decodeDocument({});
+    } else if (void *mapped = ::mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.handle(), 0);
+               mapped != MAP_FAILED) {
+        decoded = decodeDocument(std::string_view(static_cast<const char *>(mapped), size_t(size)));
+        ::munmap(mapped, size_t(size));
+    } else {
+        const QByteArray bytes = file.readAll();
+        if (bytes.size() != size)
+            return unreadable(file.errorString());
+        decoded = decodeDocument(std::string_view(bytes.constData(), size_t(bytes.size())));
+    }
+    file.close();
+    if (!decoded.data)
+        return unreadable(QString::fromStdString(decoded.error));
+    result.data = std::move(*decoded.data);
+    result.outcome = LoadOutcome::loaded;
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// CSV
+
+namespace {
+
+void appendQuoted(QByteArray &out, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    out.append('"');
+    if (!utf8.contains('"')) {
+        out.append(utf8);
+    } else {
+        for (char c : utf8) {
+            if (c == '"')
+                out.append('"');
+            out.append(c);
+        }
+    }
+    out.append('"');
+}
+
+void appendNumber(QByteArray &out, std::int64_t n)
+{
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, n);
+    out.append(buf, res.ptr - buf);
+}
+
+// Converts UTC instants (visited in ascending order) to local wall-clock time, asking
+// the zone for a new offset only when a transition lies behind us.
+class LocalTimeFormatter {
+public:
+    explicit LocalTimeFormatter(const QTimeZone &zone) : m_zone(zone), m_useTransitions(zone.hasTransitions()) {}
+
+    void append(QByteArray &out, Timestamp t)
+    {
+        const std::int64_t ms = t.msecsSinceEpoch();
+        if (!m_valid || ms < m_validFrom || ms >= m_validUntil)
+            refresh(ms);
+        std::int64_t local = ms / 1000 + m_offset;
+        if (ms % 1000 < 0)
+            --local;
+        std::int64_t days = local / 86400;
+        std::int64_t sod = local % 86400;
+        if (sod < 0)
+            sod += 86400, --days;
+        std::int64_t y;
+        unsigned mo, d;
+        civilFromDays(days, y, mo, d);
+        char buf[32];
+        const int n = std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", (long long)y, mo, d,
+                                    (long long)(sod / 3600), (long long)(sod / 60 % 60), (long long)(sod % 60));
+        out.append(buf, n);
+    }
+
+private:
+    void refresh(std::int64_t ms)
+    {
+        const QDateTime at = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+        m_offset = m_zone.offsetFromUtc(at);
+        m_valid = true;
+        if (!m_useTransitions) {
+            m_validFrom = m_validUntil = ms; // no window: ask again next time
+            m_valid = false;
+            return;
+        }
+        const auto previous = m_zone.previousTransition(at.addMSecs(1));
+        const auto next = m_zone.nextTransition(at);
+        m_validFrom = previous.atUtc.isValid() ? previous.atUtc.toMSecsSinceEpoch() : INT64_MIN;
+        m_validUntil = next.atUtc.isValid() ? next.atUtc.toMSecsSinceEpoch() : INT64_MAX;
+    }
+
+    QTimeZone m_zone;
+    bool m_useTransitions;
+    bool m_valid = false;
+    std::int64_t m_offset = 0;
+    std::int64_t m_validFrom = 0;
+    std::int64_t m_validUntil = 0;
+};
+
+} // namespace
+
+QByteArray csvText(const QList<StudySession> &sessions, const QTimeZone &zone)
+{
+    std::vector<const StudySession *> ordered;
+    ordered.reserve(size_t(sessions.size()));
+    for (const auto &s : sessions)
+        ordered.push_back(&s);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const StudySession *a, const StudySession *b) { return a->startedAt < b->startedAt; });
+
+    QByteArray out;
+    out.reserve(128 + qsizetype(sessions.size()) * 96);
+    out.append("开始时间,任务,计划分钟,专注分钟,完成,专注评分,开始精力,结束精力,走神次数,疲劳次数,提示次数,备注\n");
+    LocalTimeFormatter time(zone);
+    bool first = true;
+    for (const StudySession *s : ordered) {
+        if (!first)
+            out.append('\n');
+        first = false;
+        time.append(out, s->startedAt);
+        out.append(',');
+        appendQuoted(out, s->displayTaskName());
+        out.append(',');
+        appendNumber(out, s->plannedMinutes);
+        out.append(',');
+        appendNumber(out, roundedMinutes(s->focusedSeconds));
+        out.append(s->completed ? ",是," : ",否,");
+        appendNumber(out, s->focusRating);
+        out.append(',');
+        appendNumber(out, s->startEnergy);
+        out.append(',');
+        appendNumber(out, s->endEnergy);
+        out.append(',');
+        appendNumber(out, s->mindWanderCount());
+        out.append(',');
+        appendNumber(out, s->fatigueCount());
+        out.append(',');
+        appendNumber(out, s->reminderCount());
+        out.append(',');
+        appendQuoted(out, s->note);
+    }
+    return out;
+}
+
+bool writeCsv(const QString &filePath, const QList<StudySession> &sessions)
+{
+    const QByteArray text = csvText(sessions);
+    QString error;
+    return writeAtomically(filePath, text.constData(), text.size(), &error);
+}
+
+} // namespace tessary::Persistence

@@ -1,0 +1,248 @@
+#include "ArchiveFactory.h"
+#include "records/DocumentCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <simdjson.h>
+
+using namespace tessary;
+
+namespace {
+
+std::string readTestFile(const char *name)
+{
+    QFile f(QStringLiteral(TESSARY_TEST_DATA_DIR "/data/") + QString::fromLatin1(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll().toStdString();
+}
+
+std::string encode(const PersistedData &d)
+{
+    std::string out;
+    EXPECT_TRUE(encodeDocument(d, out));
+    return out;
+}
+
+// The fixed document the golden file holds.
+PersistedData goldenData()
+{
+    PersistedData d;
+    d.settings = fixtures::richSettings();
+    StudySession s;
+    s.id = *Uuid::parse(std::string_view("6B1D5C1E-3A77-4F2B-9C1D-0E2F3A4B5C6D"));
+    s.startedAt = *Timestamp::parseIso8601("2026-12-06T01:30:00Z");
+    s.endedAt = Timestamp::parseIso8601("2026-12-06T02:21:07Z")->addMSecs(640); // fraction dropped on write
+    s.taskName = QStringLiteral("高等数学");
+    s.plannedMinutes = 50;
+    s.focusedSeconds = 2990;
+    s.reminderMinimumMinutes = 3;
+    s.reminderMaximumMinutes = 5;
+    s.microBreakSeconds = 10;
+    s.events = {FocusEvent{*Uuid::parse(std::string_view("A0000000-0000-4000-8000-000000000001")),
+                           *Timestamp::parseIso8601("2026-12-06T01:34:10Z"), 250, FocusEventKind::reminder},
+                FocusEvent{*Uuid::parse(std::string_view("A0000000-0000-4000-8000-000000000002")),
+                           *Timestamp::parseIso8601("2026-12-06T01:40:00Z"), 590, FocusEventKind::mindWander}};
+    s.startEnergy = 4;
+    s.endEnergy = 3;
+    s.focusRating = 5;
+    s.completed = true;
+    s.note = QStringLiteral("逗号, \"引号\"\n换行\t制表 \\ 反斜杠 \u0001");
+    StudySession older = s;
+    older.id = *Uuid::parse(std::string_view("6B1D5C1E-3A77-4F2B-9C1D-0E2F3A4B5C6E"));
+    older.taskName.reset();
+    older.events.clear();
+    older.completed = false;
+    older.note.clear();
+    d.sessions = {s, older};
+    return d;
+}
+
+// Walks a parsed document and reports the first object whose keys are out of order.
+bool keysSorted(simdjson::dom::element e, std::string &where)
+{
+    using namespace simdjson::dom;
+    if (e.is_object()) {
+        std::string_view previous;
+        bool first = true;
+        for (key_value_pair kv : object(e)) {
+            if (!first && !(previous < kv.key)) {
+                where = std::string(kv.key);
+                return false;
+            }
+            first = false;
+            previous = kv.key;
+            if (!keysSorted(kv.value, where))
+                return false;
+        }
+    } else if (e.is_array()) {
+        for (element item : array(e))
+            if (!keysSorted(item, where))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(DocumentEncoding, MatchesTheGoldenDocumentByteForByte)
+{
+    const std::string golden = readTestFile("golden.json");
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(encode(goldenData()), golden);
+}
+
+TEST(DocumentEncoding, DecodingThenEncodingACanonicalDocumentGivesTheSameBytes)
+{
+    const std::string golden = readTestFile("golden.json");
+    const auto decoded = decodeDocument(golden);
+    ASSERT_TRUE(decoded.data) << decoded.error;
+    EXPECT_EQ(encode(*decoded.data), golden);
+
+    // A whole archive survives too, record for record.
+    PersistedData big{fixtures::richSettings(), fixtures::makeArchive(300)};
+    const std::string bytes = encode(big);
+    const auto back = decodeDocument(bytes);
+    ASSERT_TRUE(back.data) << back.error;
+    EXPECT_EQ(*back.data, big);
+}
+
+TEST(DocumentEncoding, SortsKeysAtEveryLevel)
+{
+    PersistedData d = goldenData();
+    d.settings.ambientVolumes = QMap<QString, double>{
+        {QStringLiteral("wind"), 0.1}, {QStringLiteral("brownNoise"), 1.0}, {QStringLiteral("乙"), 0.3},
+        {QStringLiteral("birds"), 0.0}, {QStringLiteral("\U0001F327"), 0.2}, {QStringLiteral("\uFF21"), 0.4}};
+    const std::string bytes = encode(d);
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    ASSERT_FALSE(parser.parse(bytes).get(root));
+    std::string where;
+    EXPECT_TRUE(keysSorted(root, where)) << "out of order at " << where;
+}
+
+TEST(DocumentEncoding, LeavesAbsentOptionalsOutAndRefusesNonFiniteVolumes)
+{
+    PersistedData d;
+    d.settings.ambientFollowsFocus.reset();
+    d.settings.selectedTaskName.reset();
+    StudySession s;
+    d.sessions = {s};
+    const std::string bytes = encode(d);
+    EXPECT_EQ(bytes.find("ambientFollowsFocus"), std::string::npos);
+    EXPECT_EQ(bytes.find("taskName\""), std::string::npos);
+    EXPECT_EQ(bytes.find("\"selectedTaskName"), std::string::npos);
+
+    d.settings.ambientMasterVolume = std::numeric_limits<double>::quiet_NaN();
+    std::string out, error;
+    EXPECT_FALSE(encodeDocument(d, out, &error));
+    EXPECT_NE(error.find("ambientMasterVolume"), std::string::npos);
+}
+
+TEST(DocumentDecoding, OlderSettingsWithoutTheOptionalMembersStayWithoutThem)
+{
+    const std::string legacy = readTestFile("legacy-settings.json");
+    const auto decoded = decodeDocument(legacy);
+    ASSERT_TRUE(decoded.data) << decoded.error;
+    const AppSettings &s = decoded.data->settings;
+    EXPECT_FALSE(s.musicService || s.appearanceMode || s.floatingTimerOnMinimize || s.floatingSignalButtons
+                 || s.taskNames || s.selectedTaskName || s.ambientSounds || s.ambientVolumes
+                 || s.ambientMasterVolume || s.ambientFollowsFocus);
+    EXPECT_TRUE(s.effectiveAmbientFollowsFocus());
+    EXPECT_FLOAT_EQ(s.ambientLevels().master, 0.49f);
+    EXPECT_EQ(s.effectiveMusicService(), MusicService::appleMusic);
+    // The session without a task keeps no task, and writing it back adds nothing.
+    ASSERT_EQ(decoded.data->sessions.size(), 1);
+    EXPECT_FALSE(decoded.data->sessions.front().taskName);
+    EXPECT_EQ(encode(*decoded.data), legacy);
+}
+
+TEST(DocumentDecoding, NullOptionalsReadAsAbsentAndUnknownKeysAreIgnored)
+{
+    std::string doc = readTestFile("legacy-settings.json");
+    doc.replace(doc.find("\"autoPlayMusic\""), 0,
+                "\"appearanceMode\": null, \"taskNames\": null, \"futureFeature\": {\"x\": [1, 2]}, ");
+    doc.replace(doc.find("\"completed\""), 0, "\"taskName\": null, \"mood\": \"good\", ");
+    const auto decoded = decodeDocument(doc);
+    ASSERT_TRUE(decoded.data) << decoded.error;
+    EXPECT_FALSE(decoded.data->settings.appearanceMode);
+    EXPECT_FALSE(decoded.data->settings.taskNames);
+    EXPECT_FALSE(decoded.data->sessions.front().taskName);
+}
+
+TEST(DocumentDecoding, WholeNumbersWrittenAsDecimalsAreAccepted)
+{
+    std::string doc = readTestFile("legacy-settings.json");
+    doc.replace(doc.find("\"selectedDurationMinutes\": 50"), 29, "\"selectedDurationMinutes\": 5.0e1");
+    const auto decoded = decodeDocument(doc);
+    ASSERT_TRUE(decoded.data) << decoded.error;
+    EXPECT_EQ(decoded.data->settings.selectedDurationMinutes, 50);
+}
+
+// Each mutation of a valid document must make the whole document fail.
+TEST(DocumentDecoding, AnyBrokenPartFailsTheWholeDocument)
+{
+    const std::string legacy = readTestFile("legacy-settings.json");
+    ASSERT_TRUE(decodeDocument(legacy).data);
+    struct Case {
+        const char *find;
+        const char *replace;
+    };
+    const Case cases[] = {
+        {"\"autoPlayMusic\": false,", ""},                                  // required settings key missing
+        {"\"note\": \"\",", ""},                                            // required session key missing
+        {"\"kind\": \"pause\"", "\"kind\": \"nap\""},                       // unknown event kind
+        {"\"elapsedSeconds\": 600,", ""},                                  // event key missing
+        {"\"musicSource\": \"整个资料库\"", "\"musicSource\": \"library\""}, // unknown enumeration string
+        {"\"plannedMinutes\": 25", "\"plannedMinutes\": \"25\""},           // wrong JSON type
+        {"\"plannedMinutes\": 25", "\"plannedMinutes\": 25.5"},             // not a whole number
+        {"\"plannedMinutes\": 25", "\"plannedMinutes\": 9223372036854775808"}, // beyond int64
+        {"\"plannedMinutes\": 25", "\"plannedMinutes\": 1e400"},            // huge number
+        {"\"completed\": true", "\"completed\": 1"},                        // number for a bool
+        {"\"completed\": true", "\"completed\": null"},                     // null for a required key
+        {"\"note\": \"\"", "\"note\": 0"},
+        {"\"2026-03-01T08:00:00Z\"", "\"2026-03-01T08:00:00.250Z\""},       // fractional seconds
+        {"\"2026-03-01T08:00:00Z\"", "\"2026-03-01T08:00:00\""},            // no zone
+        {"\"2026-03-01T08:00:00Z\"", "1772352000"},                         // a number for a date
+        {"51F0C2A4-", "51F0C2A4"},                                          // malformed UUID
+        {"\"sessions\": [", "\"sessions\": 5, \"old\": ["},                // wrong container
+        {"\"settings\"", "\"settingz\""},                                   // root member missing
+    };
+    int tried = 0;
+    for (const Case &c : cases) {
+        std::string doc = legacy;
+        const auto at = doc.find(c.find);
+        ASSERT_NE(at, std::string::npos) << c.find;
+        doc.replace(at, std::strlen(c.find), c.replace);
+        const auto r = decodeDocument(doc);
+        EXPECT_FALSE(r.data) << "accepted: " << c.find << " -> " << c.replace;
+        EXPECT_FALSE(r.error.empty());
+        ++tried;
+    }
+    EXPECT_EQ(tried, int(std::size(cases)));
+
+    // Optional members with the wrong type fail too.
+    for (const char *bad : {"\"appearanceMode\": \"sepia\", ", "\"ambientVolumes\": {\"rain\": \"loud\"}, ",
+                            "\"ambientSounds\": [\"rain\", 3], ", "\"ambientMasterVolume\": true, ",
+                            "\"taskNames\": \"Math\", ", "\"floatingSignalButtons\": \"yes\", "}) {
+        std::string doc = legacy;
+        doc.replace(doc.find("\"autoPlayMusic\""), 0, bad);
+        EXPECT_FALSE(decodeDocument(doc).data) << bad;
+    }
+}
+
+TEST(DocumentDecoding, RefusesMalformedBytesWithoutCrashing)
+{
+    const std::string legacy = readTestFile("legacy-settings.json");
+    std::string invalidUtf8 = legacy;
+    invalidUtf8.replace(invalidUtf8.find("\"note\": \"\""), 10, "\"note\": \"\xC3\x28\"");
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    for (const std::string &bad : {legacy.substr(0, legacy.size() / 2), invalidUtf8, deep, std::string(),
+                                   std::string("\0\0\0", 3), std::string("null"), std::string("[]"),
+                                   std::string("{\"settings\": {}, \"sessions\": []}")}) {
+        const auto r = decodeDocument(bad);
+        EXPECT_FALSE(r.data);
+    }
+}

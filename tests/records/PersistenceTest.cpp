@@ -1,0 +1,267 @@
+#include "ArchiveFactory.h"
+#include "records/Persistence.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tessary;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Collects what the application logs while alive.
+class LogCapture {
+public:
+    LogCapture()
+    {
+        s_lines.clear();
+        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &msg) {
+            s_lines.append(msg);
+        });
+    }
+    ~LogCapture() { qInstallMessageHandler(m_previous); }
+    const QStringList &lines() const { return s_lines; }
+
+private:
+    static inline QStringList s_lines;
+    QtMessageHandler m_previous;
+};
+
+class PersistenceTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString file() const { return dir.filePath(QStringLiteral("Tessary/focus-data.json")); }
+    QStringList siblings() const
+    {
+        return QDir(dir.filePath(QStringLiteral("Tessary"))).entryList(QDir::Files, QDir::Name);
+    }
+};
+
+} // namespace
+
+TEST_F(PersistenceTest, TheDataFileLivesUnderTheUsersDataDirectory)
+{
+    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+    EXPECT_EQ(Persistence::dataFilePath(), dir.path() + QStringLiteral("/Tessary/focus-data.json"));
+    EXPECT_EQ(Persistence::userAmbientDirectory(), dir.path() + QStringLiteral("/Tessary/Ambient"));
+    qunsetenv("XDG_DATA_HOME");
+}
+
+TEST_F(PersistenceTest, FirstLaunchHasDefaultsAndMakesNoCopy)
+{
+    const auto r = Persistence::load(file());
+    EXPECT_EQ(r.outcome, Persistence::LoadOutcome::missing);
+    EXPECT_EQ(r.data, PersistedData());
+    EXPECT_TRUE(r.preservedCopyPath.isEmpty());
+    EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("Tessary"))).exists());
+}
+
+TEST_F(PersistenceTest, SaveCreatesTheDirectoryAndLoadReadsItBack)
+{
+    const auto sessions = fixtures::makeArchive(50);
+    ASSERT_TRUE(Persistence::save(file(), fixtures::richSettings(), sessions));
+    const auto r = Persistence::load(file());
+    EXPECT_EQ(r.outcome, Persistence::LoadOutcome::loaded);
+    EXPECT_EQ(r.data.settings, fixtures::richSettings());
+    EXPECT_EQ(r.data.sessions, sessions);
+    EXPECT_EQ(siblings(), QStringList{QStringLiteral("focus-data.json")}); // no temporary left behind
+    EXPECT_FALSE(readAll(file()).startsWith("\xEF\xBB\xBF"));
+}
+
+TEST_F(PersistenceTest, AnUndecodableDocumentIsKeptBeforeAnythingCanOverwriteIt)
+{
+    QDir().mkpath(dir.filePath(QStringLiteral("Tessary")));
+    const QByteArray damaged = "{\"settings\": {\"selectedDurationMinutes\": 50}, \"sessions\": [";
+    writeAll(file(), damaged);
+
+    LogCapture log;
+    const auto r = Persistence::load(file());
+    EXPECT_EQ(r.outcome, Persistence::LoadOutcome::unreadable);
+    EXPECT_EQ(r.data, PersistedData());
+    ASSERT_FALSE(r.preservedCopyPath.isEmpty());
+    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
+    EXPECT_TRUE(QFileInfo(r.preservedCopyPath)
+                    .fileName()
+                    .contains(QRegularExpression(QStringLiteral("^focus-data\\.unreadable-\\d{8}T\\d{6}Z\\.json$"))));
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines().front().contains(r.preservedCopyPath));
+
+    // The next save replaces the original; the copy stays.
+    ASSERT_TRUE(Persistence::save(file(), AppSettings(), {}));
+    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
+
+    // A second unreadable launch in the same second does not overwrite the first copy.
+    writeAll(file(), "garbage");
+    const auto again = Persistence::load(file());
+    EXPECT_NE(again.preservedCopyPath, r.preservedCopyPath);
+    EXPECT_EQ(readAll(again.preservedCopyPath), "garbage");
+    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
+}
+
+TEST_F(PersistenceTest, ADocumentMissingARequiredMemberFallsBackToDefaults)
+{
+    ASSERT_TRUE(Persistence::save(file(), fixtures::richSettings(), fixtures::makeArchive(3)));
+    QByteArray bytes = readAll(file());
+    bytes.replace("\"autoPlayMusic\": true,", "");
+    writeAll(file(), bytes);
+    const auto r = Persistence::load(file());
+    EXPECT_EQ(r.outcome, Persistence::LoadOutcome::unreadable);
+    EXPECT_EQ(r.data.settings, AppSettings());
+    EXPECT_TRUE(r.data.sessions.isEmpty());
+}
+
+TEST_F(PersistenceTest, AFailedSaveLogsAndLeavesTheOldDocument)
+{
+    ASSERT_TRUE(Persistence::save(file(), AppSettings(), fixtures::makeArchive(2)));
+    const QByteArray before = readAll(file());
+
+    // A directory where the file should be: the replacement cannot happen.
+    const QString blocked = dir.filePath(QStringLiteral("blocked/focus-data.json"));
+    QDir().mkpath(blocked);
+    LogCapture log;
+    EXPECT_FALSE(Persistence::save(blocked, AppSettings(), {}));
+    // A file where the directory should be: the directory cannot be made.
+    writeAll(dir.filePath(QStringLiteral("plainfile")), "x");
+    EXPECT_FALSE(Persistence::save(dir.filePath(QStringLiteral("plainfile/Tessary/focus-data.json")), AppSettings(), {}));
+    ASSERT_EQ(log.lines().size(), 2);
+    for (const QString &line : log.lines())
+        EXPECT_TRUE(line.startsWith(QStringLiteral("Tessary save failed: "))) << line.toStdString();
+    EXPECT_EQ(readAll(file()), before);
+}
+
+TEST_F(PersistenceTest, AReadOnlyDirectoryFailsTheSaveAndKeepsTheOldDocument)
+{
+    ASSERT_TRUE(Persistence::save(file(), AppSettings(), fixtures::makeArchive(2)));
+    const QByteArray before = readAll(file());
+    const QString folder = dir.filePath(QStringLiteral("Tessary"));
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QFile::setPermissions(dir.path(), readOnly);
+    QFile::setPermissions(folder, readOnly);
+    const auto sessions = fixtures::makeArchive(5);
+
+    // Root writes anywhere, so as root the save runs in a child process as "nobody".
+    auto attempt = [&] {
+        LogCapture log;
+        const bool saved = Persistence::save(file(), AppSettings(), sessions);
+        return !saved && log.lines().size() == 1
+               && log.lines().front().startsWith(QStringLiteral("Tessary save failed: "));
+    };
+    bool failedAsExpected = false;
+    if (geteuid() == 0) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool ok = setgid(65534) == 0 && setuid(65534) == 0 && attempt();
+            _exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        failedAsExpected = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    } else {
+        failedAsExpected = attempt();
+    }
+    QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+    QFile::setPermissions(dir.path(), readOnly | QFileDevice::WriteOwner);
+    EXPECT_TRUE(failedAsExpected);
+    EXPECT_EQ(readAll(file()), before);
+    EXPECT_EQ(sessions, fixtures::makeArchive(5)); // the caller's state is untouched
+}
+
+// ---------------------------------------------------------------------------
+// CSV
+
+namespace {
+StudySession csvSession(const char *startedUtc, std::int64_t focusedSeconds)
+{
+    StudySession s;
+    s.id = Uuid::createRandom();
+    s.startedAt = *Timestamp::parseIso8601(startedUtc);
+    s.endedAt = s.startedAt;
+    s.plannedMinutes = 25;
+    s.focusedSeconds = focusedSeconds;
+    s.focusRating = 4;
+    s.startEnergy = 5;
+    s.endEnergy = 2;
+    return s;
+}
+
+const QByteArray kHeader = "开始时间,任务,计划分钟,专注分钟,完成,专注评分,开始精力,结束精力,走神次数,疲劳次数,提示次数,备注\n";
+} // namespace
+
+TEST(Csv, EmptyArchiveIsTheHeaderLineAlone)
+{
+    EXPECT_EQ(Persistence::csvText({}, QTimeZone::utc()), kHeader);
+}
+
+TEST(Csv, RowsRunOldestFirstWithoutATrailingLineFeed)
+{
+    StudySession newer = csvSession("2026-12-06T13:00:00Z", 1500);
+    newer.taskName = QStringLiteral(" 数学 ");
+    newer.completed = true;
+    newer.events = {FocusEvent{{}, {}, 0, FocusEventKind::mindWander}, FocusEvent{{}, {}, 0, FocusEventKind::fatigue},
+                    FocusEvent{{}, {}, 0, FocusEventKind::reminder}, FocusEvent{{}, {}, 0, FocusEventKind::mindWander}};
+    StudySession older = csvSession("2026-12-05T23:59:59Z", 89);
+    older.note = QStringLiteral("a, \"b\"\nc");
+    const QByteArray csv = Persistence::csvText({newer, older}, QTimeZone("Asia/Shanghai"));
+    EXPECT_EQ(csv, kHeader
+                       + "2026-12-06 07:59:59,\"未分类\",25,1,否,4,5,2,0,0,0,\"a, \"\"b\"\"\nc\"\n"
+                         "2026-12-06 21:00:00,\"数学\",25,25,是,4,5,2,2,1,1,\"\"");
+}
+
+TEST(Csv, MinutesRoundHalvesUp)
+{
+    const QByteArray csv = Persistence::csvText(
+        {csvSession("2026-01-01T00:00:01Z", 90), csvSession("2026-01-01T00:00:02Z", 29),
+         csvSession("2026-01-01T00:00:03Z", 1500)},
+        QTimeZone::utc());
+    const QList<QByteArray> rows = csv.split('\n');
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[1].split(',')[3], "2");
+    EXPECT_EQ(rows[2].split(',')[3], "0");
+    EXPECT_EQ(rows[3].split(',')[3], "25");
+}
+
+TEST(Csv, StartTimesFollowTheZoneAcrossDaylightSavingChanges)
+{
+    // Europe/Berlin leaves summer time at 01:00 UTC on 2026-10-25.
+    const QByteArray csv = Persistence::csvText(
+        {csvSession("2026-10-25T00:30:00Z", 60), csvSession("2026-10-25T01:30:00Z", 60),
+         csvSession("2026-07-01T12:00:00Z", 60), csvSession("2027-01-01T12:00:00Z", 60)},
+        QTimeZone("Europe/Berlin"));
+    const QList<QByteArray> rows = csv.split('\n');
+    ASSERT_EQ(rows.size(), 5);
+    EXPECT_TRUE(rows[1].startsWith("2026-07-01 14:00:00,"));
+    EXPECT_TRUE(rows[2].startsWith("2026-10-25 02:30:00,"));
+    EXPECT_TRUE(rows[3].startsWith("2026-10-25 02:30:00,")); // the repeated hour
+    EXPECT_TRUE(rows[4].startsWith("2027-01-01 13:00:00,"));
+}
+
+TEST_F(PersistenceTest, CsvIsWrittenAtomicallyAndReportsFailure)
+{
+    const QString path = dir.filePath(QStringLiteral("export.csv"));
+    writeAll(path, "old contents");
+    EXPECT_TRUE(Persistence::writeCsv(path, fixtures::makeArchive(3)));
+    const QByteArray written = readAll(path);
+    EXPECT_TRUE(written.startsWith(kHeader));
+    EXPECT_EQ(written.count('\n'), 3);
+    EXPECT_FALSE(Persistence::writeCsv(dir.filePath(QStringLiteral("no/such/dir/export.csv")), {}));
+}

@@ -9,7 +9,7 @@ namespace tessary {
 
 namespace {
 // Deeper nesting than this in a skipped value is refused rather than followed.
-constexpr size_t kMaxSkipDepth = 1024;
+constexpr size_t kMaxSkipDepth = 1000;
 
 inline bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }

@@ -1,7 +1,10 @@
 // Fuzz entry point for the data document decoder: any bytes must decode or be
-// refused, never crash, and whatever decodes must encode and decode to itself.
+// refused, never crash; whatever decodes must be valid JSON by an independent
+// parser, and must encode and decode back to itself.
 
 #include "records/DocumentCodec.h"
+
+#include <simdjson.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,14 +13,21 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
 {
     using namespace tessary;
-    const auto result = decodeDocument(std::string_view(reinterpret_cast<const char *>(data), size));
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    const auto result = decodeDocument(bytes);
     if (!result.data)
         return 0;
+
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    if (parser.parse(bytes.data(), bytes.size()).get(root))
+        std::abort(); // accepted something that is not JSON
+
     std::string encoded;
     if (!encodeDocument(*result.data, encoded))
         std::abort(); // a decoded document always holds finite numbers
     const auto again = decodeDocument(encoded);
-    if (!again.data)
+    if (!again.data || !(*again.data == *result.data))
         std::abort();
     std::string reencoded;
     encodeDocument(*again.data, reencoded);

@@ -1,5 +1,6 @@
 #include "Persistence.h"
 
+#include "LocalTime.h"
 #include "Log.h"
 
 #include <QDateTime>
@@ -193,57 +194,22 @@ void appendNumber(QByteArray &out, std::int64_t n)
     out.append(buf, res.ptr - buf);
 }
 
-// Converts UTC instants (visited in ascending order) to local wall-clock time, asking
-// the zone for a new offset only when a transition lies behind us.
-class LocalTimeFormatter {
-public:
-    explicit LocalTimeFormatter(const QTimeZone &zone) : m_zone(zone), m_useTransitions(zone.hasTransitions()) {}
-
-    void append(QByteArray &out, Timestamp t)
-    {
-        const std::int64_t ms = t.msecsSinceEpoch();
-        if (!m_valid || ms < m_validFrom || ms >= m_validUntil)
-            refresh(ms);
-        std::int64_t local = ms / 1000 + m_offset;
-        if (ms % 1000 < 0)
-            --local;
-        std::int64_t days = local / 86400;
-        std::int64_t sod = local % 86400;
-        if (sod < 0)
-            sod += 86400, --days;
-        std::int64_t y;
-        unsigned mo, d;
-        civilFromDays(days, y, mo, d);
-        char buf[32];
-        const int n = std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", (long long)y, mo, d,
-                                    (long long)(sod / 3600), (long long)(sod / 60 % 60), (long long)(sod % 60));
-        out.append(buf, n);
-    }
-
-private:
-    void refresh(std::int64_t ms)
-    {
-        const QDateTime at = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-        m_offset = m_zone.offsetFromUtc(at);
-        m_valid = true;
-        if (!m_useTransitions) {
-            m_validFrom = m_validUntil = ms; // no window: ask again next time
-            m_valid = false;
-            return;
-        }
-        const auto previous = m_zone.previousTransition(at.addMSecs(1));
-        const auto next = m_zone.nextTransition(at);
-        m_validFrom = previous.atUtc.isValid() ? previous.atUtc.toMSecsSinceEpoch() : INT64_MIN;
-        m_validUntil = next.atUtc.isValid() ? next.atUtc.toMSecsSinceEpoch() : INT64_MAX;
-    }
-
-    QTimeZone m_zone;
-    bool m_useTransitions;
-    bool m_valid = false;
-    std::int64_t m_offset = 0;
-    std::int64_t m_validFrom = 0;
-    std::int64_t m_validUntil = 0;
-};
+// "yyyy-MM-dd HH:mm:ss" of an instant in local wall-clock time.
+void appendLocalTime(QByteArray &out, LocalTime &local, Timestamp t)
+{
+    const std::int64_t secs = local.localSeconds(t);
+    std::int64_t days = secs / 86400;
+    std::int64_t sod = secs % 86400;
+    if (sod < 0)
+        sod += 86400, --days;
+    std::int64_t y;
+    unsigned mo, d;
+    civilFromDays(days, y, mo, d);
+    char buf[48];
+    const int n = std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", (long long)y, mo, d,
+                                (long long)(sod / 3600), (long long)(sod / 60 % 60), (long long)(sod % 60));
+    out.append(buf, n);
+}
 
 } // namespace
 
@@ -259,13 +225,13 @@ QByteArray csvText(const QList<StudySession> &sessions, const QTimeZone &zone)
     QByteArray out;
     out.reserve(128 + qsizetype(sessions.size()) * 96);
     out.append("开始时间,任务,计划分钟,专注分钟,完成,专注评分,开始精力,结束精力,走神次数,疲劳次数,提示次数,备注\n");
-    LocalTimeFormatter time(zone);
+    LocalTime local(zone);
     bool first = true;
     for (const StudySession *s : ordered) {
         if (!first)
             out.append('\n');
         first = false;
-        time.append(out, s->startedAt);
+        appendLocalTime(out, local, s->startedAt);
         out.append(',');
         appendQuoted(out, s->displayTaskName());
         out.append(',');

@@ -65,6 +65,12 @@ bool canonicallyEqual(const QString &a, const QString &b)
     return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
 }
 
+QString clockText(std::int64_t totalSeconds)
+{
+    // Truncating division keeps the sign on both parts, as "%02d:%02d" of s / 60 and s % 60 does.
+    return QString::asprintf("%02lld:%02lld", (long long)(totalSeconds / 60), (long long)(totalSeconds % 60));
+}
+
 QString displayTaskName(const std::optional<QString> &taskName)
 {
     if (!taskName)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace tessary::text {
@@ -27,6 +28,9 @@ bool equalIgnoringCaseAndDiacritics(const QString &a, const QString &b);
 
 // Exact, case-sensitive comparison in which canonically equivalent texts are equal.
 bool canonicallyEqual(const QString &a, const QString &b);
+
+// "%02d:%02d" of minutes and seconds; minutes are not wrapped into hours (125:00).
+QString clockText(std::int64_t totalSeconds);
 
 // The text shown for a round's task: the trimmed name, or "未分类" when absent or blank.
 QString displayTaskName(const std::optional<QString> &taskName);

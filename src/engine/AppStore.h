@@ -1,0 +1,231 @@
+#pragma once
+
+#include "Services.h"
+#include "insights/Insights.h"
+#include "records/SessionRecords.h"
+#include "records/Settings.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <optional>
+
+namespace tessary {
+
+// The one observable object at the centre of the application: it owns the settings,
+// the archive, the current round and the ambient mix's on/off state. Views read its
+// properties and call its operations; they keep no round logic of their own.
+//
+// The implementation is split by concern: AppStore.cpp (construction, settings and
+// their saving, the statistics), RoundLifecycle.cpp (start, tick, pause, finish,
+// abandon), Reminders.cpp (micro-breaks, signals, sounds, the toast), Review.cpp
+// (the review, tasks, history edits, appearance) and Ambient.cpp (the ambient mix).
+//
+// Main thread only. Every time-dependent rule reads the injected clock, so a late
+// tick (or a machine that slept) loses no time.
+class AppStore : public QObject {
+    Q_OBJECT
+
+public:
+    // Mirrors SessionPhase for QML.
+    enum Phase { Idle, Focusing, Paused, MicroBreak, Completed };
+    Q_ENUM(Phase)
+
+    Q_PROPERTY(int selectedSection READ selectedSection WRITE setSelectedSection NOTIFY selectedSectionChanged)
+    Q_PROPERTY(Phase phase READ phaseValue NOTIFY phaseChanged)
+    Q_PROPERTY(bool isSessionActive READ isSessionActive NOTIFY phaseChanged)
+    Q_PROPERTY(qint64 remainingSeconds READ remainingSeconds NOTIFY remainingSecondsChanged)
+    Q_PROPERTY(qint64 breakRemainingSeconds READ breakRemainingSeconds NOTIFY breakRemainingSecondsChanged)
+    Q_PROPERTY(qint64 focusedElapsedSeconds READ focusedElapsedSeconds NOTIFY focusedElapsedSecondsChanged)
+    Q_PROPERTY(qint64 currentStartEnergy READ currentStartEnergy WRITE setCurrentStartEnergy NOTIFY currentStartEnergyChanged)
+    Q_PROPERTY(bool showCompletionSheet READ showCompletionSheet NOTIFY showCompletionSheetChanged)
+    Q_PROPERTY(bool showSessionEndDialog READ showSessionEndDialog WRITE setShowSessionEndDialog NOTIFY showSessionEndDialogChanged)
+    Q_PROPERTY(QString musicMessage READ musicMessageText NOTIFY musicMessageChanged)
+    Q_PROPERTY(QString toastMessage READ toastMessageText NOTIFY toastMessageChanged)
+    Q_PROPERTY(bool isAmbientPlaying READ isAmbientPlaying NOTIFY isAmbientPlayingChanged)
+    Q_PROPERTY(QString nextReminderDescription READ nextReminderDescription NOTIFY tickedChanged)
+    Q_PROPERTY(QString selectedTaskName READ selectedTaskNameText NOTIFY settingsChanged)
+    Q_PROPERTY(QString draftTaskName READ draftTaskNameText NOTIFY phaseChanged)
+
+    Q_PROPERTY(qint64 todayMinutes READ todayMinutes NOTIFY statisticsChanged)
+    Q_PROPERTY(qint64 todayWanderCount READ todayWanderCount NOTIFY statisticsChanged)
+    Q_PROPERTY(qint64 todaySessionCount READ todaySessionCount NOTIFY statisticsChanged)
+    Q_PROPERTY(qint64 streakDays READ streakDays NOTIFY statisticsChanged)
+    Q_PROPERTY(qint64 attentionCapacityMinutes READ attentionCapacityMinutes NOTIFY statisticsChanged)
+    Q_PROPERTY(qint64 recommendedMinutes READ recommendedMinutes NOTIFY statisticsChanged)
+    Q_PROPERTY(QString wanderRateText READ wanderRateText NOTIFY statisticsChanged)
+    Q_PROPERTY(QString energyDropText READ energyDropText NOTIFY statisticsChanged)
+
+    explicit AppStore(StoreServices services, QObject *parent = nullptr);
+    // Writes a pending debounced settings save before going.
+    ~AppStore() override;
+
+    // --- Published state -------------------------------------------------------
+    int selectedSection() const { return static_cast<int>(m_selectedSection); }
+    void setSelectedSection(int section);
+    const AppSettings &settings() const { return m_settings; }
+    // Every change is mapped to the ambient levels at once and saved after 250 ms
+    // without further changes (normalised first).
+    void setSettings(const AppSettings &settings);
+    const QList<StudySession> &sessions() const { return m_sessions; }
+    SessionPhase phase() const { return m_phase; }
+    Phase phaseValue() const { return static_cast<Phase>(m_phase); }
+    bool isSessionActive() const { return isActivePhase(m_phase); }
+    qint64 remainingSeconds() const { return m_remainingSeconds; }
+    qint64 breakRemainingSeconds() const { return m_breakRemainingSeconds; }
+    qint64 focusedElapsedSeconds() const { return m_focusedElapsedSeconds; }
+    const QList<FocusEvent> &currentEvents() const { return m_currentEvents; }
+    qint64 currentStartEnergy() const { return m_currentStartEnergy; }
+    void setCurrentStartEnergy(qint64 energy);
+    bool showCompletionSheet() const { return m_showCompletionSheet; }
+    bool showSessionEndDialog() const { return m_showSessionEndDialog; }
+    void setShowSessionEndDialog(bool show);
+    const std::optional<QString> &musicMessage() const { return m_musicMessage; }
+    QString musicMessageText() const { return m_musicMessage.value_or(QString()); }
+    void setMusicMessage(std::optional<QString> message);
+    const std::optional<QString> &toastMessage() const { return m_toastMessage; }
+    QString toastMessageText() const { return m_toastMessage.value_or(QString()); }
+    bool isAmbientPlaying() const { return m_isAmbientPlaying; }
+    const std::optional<SessionDraft> &draft() const { return m_draft; }
+    QString draftTaskNameText() const { return m_draft && m_draft->taskName ? *m_draft->taskName : QString(); }
+
+    // --- Round lifecycle -------------------------------------------------------
+    Q_INVOKABLE void startSession() { startSession(std::nullopt); }
+    void startSession(std::optional<std::int64_t> minutes);
+    Q_INVOKABLE void togglePause();
+    Q_INVOKABLE void finishSession(bool completed);
+    Q_INVOKABLE void abandonSession();
+    // The 0.25 s timer's work: recomputes the countdown from the clock and fires what is due.
+    void tick();
+
+    // --- Reminders, micro-breaks, signals --------------------------------------
+    Q_INVOKABLE void resumeAfterMicroBreak();
+    Q_INVOKABLE void recordMindWander();
+    Q_INVOKABLE void recordFatigue();
+    Q_INVOKABLE void playSound(const QString &name);
+    Q_INVOKABLE void toast(const QString &text);
+    QString nextReminderDescription() const;
+
+    // --- Review, tasks, history ------------------------------------------------
+    Q_INVOKABLE void saveCompletion(qint64 focusRating, qint64 endEnergy, const QString &note);
+    std::optional<QString> selectedTaskName() const;
+    QString selectedTaskNameText() const { return selectedTaskName().value_or(QString()); }
+    void selectTask(const std::optional<QString> &name);
+    Q_INVOKABLE void selectTask(const QString &name) { selectTask(std::optional<QString>(name)); }
+    Q_INVOKABLE void clearTaskSelection() { selectTask(std::nullopt); }
+    Q_INVOKABLE bool addTask(const QString &named);
+    Q_INVOKABLE void removeTask(const QString &named);
+    Q_INVOKABLE qint64 taskSessionCount(const QString &named) const;
+    void removeSession(const StudySession &session);
+    Q_INVOKABLE void removeSessionById(const QString &id);
+    Q_INVOKABLE void clearHistory();
+    Q_INVOKABLE void toggleAppearance();
+
+    // --- Ambient sounds --------------------------------------------------------
+    Q_INVOKABLE void toggleAmbientPlayback();
+    bool isAmbientSelected(AmbientSound sound) const;
+    void toggleAmbientSound(AmbientSound sound);
+    void setAmbientVolume(double value, AmbientSound sound);
+    void playAmbient();
+
+    // --- Music -----------------------------------------------------------------
+    Q_INVOKABLE void testMusic();
+
+    // --- Statistics (recomputed on every read) ---------------------------------
+    insights::Calendar calendar() const;
+    QList<StudySession> todaySessions() const;
+    qint64 todayMinutes() const;
+    qint64 todayWanderCount() const;
+    qint64 todaySessionCount() const { return todaySessions().size(); }
+    qint64 streakDays() const;
+    QList<insights::DaySummary> weeklySummaries() const;
+    QList<insights::TaskSummary> taskSummaries() const;
+    qint64 attentionCapacityMinutes() const;
+    qint64 recommendedMinutes() const;
+    QString wanderRateText() const;
+    QString energyDropText() const;
+
+    // Writes a pending debounced settings save now (used on quit).
+    void flushPendingSave();
+
+signals:
+    void selectedSectionChanged();
+    void settingsChanged();
+    void sessionsChanged();
+    void phaseChanged();
+    void remainingSecondsChanged();
+    void breakRemainingSecondsChanged();
+    void focusedElapsedSecondsChanged();
+    void currentStartEnergyChanged();
+    void showCompletionSheetChanged();
+    void showSessionEndDialogChanged();
+    void musicMessageChanged();
+    void toastMessageChanged();
+    void isAmbientPlayingChanged();
+    void tickedChanged();
+    // The archive changed or a new calendar day began.
+    void statisticsChanged();
+
+private:
+    // RoundLifecycle.cpp
+    void setPhase(SessionPhase phase);
+    void setRemainingSeconds(qint64 v);
+    void setBreakRemainingSeconds(qint64 v);
+    void setFocusedElapsedSeconds(qint64 v);
+    void setShowCompletionSheet(bool show);
+    void setAmbientPlaying(bool playing);
+    void stopAmbientIfPlaying();
+    void updateCountdownFrom(Timestamp now);
+
+    // Reminders.cpp
+    void scheduleNextReminder();
+    void beginMicroBreak();
+    void appendEvent(FocusEventKind kind);
+
+    // AppStore.cpp
+    void onSettingsChanged();
+    void deliverDebouncedSettings(quint64 generation);
+    void normalizeSettings();
+    void saveDocument();
+    void setSessions(QList<StudySession> sessions);
+    Timestamp now() const { return m_services.clock->now(); }
+
+    StoreServices m_services;
+
+    // Published state.
+    AppSection m_selectedSection = AppSection::focus;
+    AppSettings m_settings;
+    QList<StudySession> m_sessions;
+    SessionPhase m_phase = SessionPhase::idle;
+    qint64 m_remainingSeconds = 0;
+    qint64 m_breakRemainingSeconds = 0;
+    qint64 m_focusedElapsedSeconds = 0;
+    QList<FocusEvent> m_currentEvents;
+    qint64 m_currentStartEnergy = 4;
+    bool m_showCompletionSheet = false;
+    bool m_showSessionEndDialog = false;
+    std::optional<QString> m_musicMessage;
+    std::optional<QString> m_toastMessage;
+    bool m_isAmbientPlaying = false;
+
+    // Private round state.
+    std::optional<Timestamp> m_focusEndDate;
+    std::optional<Timestamp> m_microBreakEndDate;
+    std::optional<Timestamp> m_nextReminderDate;
+    double m_pausedRemaining = 0.0; // seconds, exact
+    qint64 m_plannedSeconds = 0;
+    std::optional<SessionDraft> m_draft;
+    bool m_pendingCompleted = false;
+
+    // Settings wiring.
+    std::optional<AmbientLevels> m_lastLevels;
+    quint64 m_debounceGeneration = 0;
+    bool m_savePending = false;
+    quint64 m_toastGeneration = 0;
+    std::int64_t m_lastTickDay = 0;
+
+    QTimer m_tickTimer;
+};
+
+} // namespace tessary

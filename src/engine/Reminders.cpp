@@ -1,0 +1,112 @@
+// Random reminders and micro-breaks, the one-click signals, sounds and the toast.
+
+#include "AppStore.h"
+
+#include "records/TextRules.h"
+
+
+#include <array>
+#include <cmath>
+
+namespace tessary {
+
+namespace {
+constexpr int kToastMs = 3000;
+// What "随机" picks from.
+const std::array<QString, 7> kRandomSoundPool{
+    QStringLiteral("Glass"), QStringLiteral("Ping"), QStringLiteral("Pop"),   QStringLiteral("Tink"),
+    QStringLiteral("Submarine"), QStringLiteral("Purr"), QStringLiteral("Morse"),
+};
+} // namespace
+
+void AppStore::scheduleNextReminder()
+{
+    const std::int64_t lower = std::max<std::int64_t>(m_settings.reminderMinimumMinutes * 60, 1);
+    const std::int64_t upper = std::max<std::int64_t>(m_settings.reminderMaximumMinutes * 60, lower);
+    const std::int64_t d = m_services.random->uniform(lower, upper);
+    // A reminder only when it falls before the end of this focusing stretch.
+    if (double(d) < std::trunc(m_pausedRemaining))
+        m_nextReminderDate = now().addSecs(d);
+    else
+        m_nextReminderDate.reset();
+}
+
+void AppStore::beginMicroBreak()
+{
+    const Timestamp t = now();
+    m_pausedRemaining = m_focusEndDate ? std::max(m_focusEndDate->secondsSince(t), 0.0) : double(m_remainingSeconds);
+    m_focusEndDate.reset();
+    m_nextReminderDate.reset();
+    setBreakRemainingSeconds(m_settings.microBreakSeconds);
+    m_microBreakEndDate = t.addSecs(m_settings.microBreakSeconds);
+    appendEvent(FocusEventKind::reminder);
+    setPhase(SessionPhase::microBreak);
+    playSound(m_settings.reminderSound);
+}
+
+void AppStore::resumeAfterMicroBreak()
+{
+    m_microBreakEndDate.reset();
+    setBreakRemainingSeconds(0);
+    m_focusEndDate = now().addMSecs(std::llround(m_pausedRemaining * 1000.0));
+    setPhase(SessionPhase::focusing);
+    scheduleNextReminder();
+}
+
+void AppStore::appendEvent(FocusEventKind kind)
+{
+    m_currentEvents.append(FocusEvent{Uuid::createRandom(), now(), m_focusedElapsedSeconds, kind});
+    if (m_draft)
+        m_draft->events = m_currentEvents;
+}
+
+void AppStore::recordMindWander()
+{
+    if (m_phase != SessionPhase::focusing && m_phase != SessionPhase::paused)
+        return;
+    appendEvent(FocusEventKind::mindWander);
+    toast(QStringLiteral("记下了。发现走神，本身就是注意力回来了。"));
+}
+
+void AppStore::recordFatigue()
+{
+    if (m_phase != SessionPhase::focusing && m_phase != SessionPhase::paused)
+        return;
+    appendEvent(FocusEventKind::fatigue);
+    toast(QStringLiteral("已记录疲劳信号。必要时提前结束比硬撑更有价值。"));
+}
+
+void AppStore::playSound(const QString &name)
+{
+    if (name == QStringLiteral("随机")) {
+        const auto i = m_services.random->uniform(0, std::int64_t(kRandomSoundPool.size()) - 1);
+        m_services.sounds->play(kRandomSoundPool[size_t(i)]);
+        return;
+    }
+    m_services.sounds->play(name);
+}
+
+void AppStore::toast(const QString &text)
+{
+    m_toastMessage = text;
+    emit toastMessageChanged();
+    // Each message gets its full three seconds, also when the same text is shown
+    // again before the first one's time is up.
+    const quint64 generation = ++m_toastGeneration;
+    m_services.scheduler->after(kToastMs, this, [this, generation] {
+        if (generation != m_toastGeneration || !m_toastMessage)
+            return;
+        m_toastMessage.reset();
+        emit toastMessageChanged();
+    });
+}
+
+QString AppStore::nextReminderDescription() const
+{
+    if (m_phase != SessionPhase::focusing || !m_nextReminderDate)
+        return QStringLiteral("—");
+    const std::int64_t s = std::max<std::int64_t>((m_nextReminderDate->msecsSinceEpoch() - now().msecsSinceEpoch()) / 1000, 0);
+    return text::clockText(s);
+}
+
+} // namespace tessary

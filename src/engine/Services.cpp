@@ -1,0 +1,42 @@
+#include "Services.h"
+
+#include "records/Log.h"
+
+#include <QDateTime>
+#include <QRandomGenerator>
+#include <QTimer>
+
+namespace tessary {
+
+Timestamp SystemClock::now() const { return Timestamp::fromMSecsSinceEpoch(QDateTime::currentMSecsSinceEpoch()); }
+
+std::int64_t SystemRandom::uniform(std::int64_t lower, std::int64_t upper)
+{
+    if (upper <= lower)
+        return lower;
+    return QRandomGenerator::system()->bounded(qint64(lower), qint64(upper) + 1);
+}
+
+void TimerScheduler::after(int ms, QObject *context, std::function<void()> work)
+{
+    // The context object cancels the work when it is destroyed first.
+    QTimer::singleShot(ms, context, std::move(work));
+}
+
+void SilentSoundPlayer::play(const QString &name)
+{
+    qCInfo(lcTessary).noquote() << "Tessary sound output not available; not playing" << name;
+}
+
+bool UnavailableAmbientOutput::play()
+{
+    qCWarning(lcTessary).noquote() << "Tessary ambient engine failed: no audio output in this build";
+    return false;
+}
+
+void UnavailableMusic::testMusic()
+{
+    qCInfo(lcTessary).noquote() << "Tessary music control not available in this build";
+}
+
+} // namespace tessary

@@ -1,0 +1,159 @@
+#include "StoreHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessary;
+using tessary::fakes::StoreHarness;
+
+namespace {
+AppStore &openWith(StoreHarness &h, std::int64_t minutes, std::int64_t reminderMin, std::int64_t reminderMax)
+{
+    AppStore &store = h.open();
+    AppSettings s = store.settings();
+    s.selectedDurationMinutes = minutes;
+    s.reminderMinimumMinutes = reminderMin;
+    s.reminderMaximumMinutes = reminderMax;
+    store.setSettings(s);
+    return store;
+}
+} // namespace
+
+TEST(Reminders, DrawsWithinTheIntervalInWholeSeconds)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25, 3, 5);
+    store.startSession();
+    ASSERT_FALSE(h.random.requests.empty());
+    EXPECT_EQ(h.random.requests.back(), std::make_pair(std::int64_t(180), std::int64_t(300)));
+    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("03:00"));
+}
+
+TEST(Reminders, NoReminderWhenTheDrawDoesNotFallBeforeTheEnd)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 3, 3, 3); // 180 is not less than 180
+    store.startSession();
+    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("—"));
+    h.advance(179);
+    EXPECT_EQ(store.phase(), SessionPhase::focusing);
+}
+
+TEST(Reminders, AMicroBreakFreezesTheCountdownAndResumesFromIt)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25, 3, 5);
+    h.random.queued = {200};
+    store.startSession();
+    h.advance(200.3);
+    ASSERT_EQ(store.phase(), SessionPhase::microBreak);
+    EXPECT_EQ(h.sounds.played.last(), QStringLiteral("Glass"));
+    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::reminder);
+    const auto frozen = store.remainingSeconds();
+    EXPECT_EQ(frozen, 1300);
+    EXPECT_EQ(store.breakRemainingSeconds(), 10);
+
+    h.advance(1);
+    EXPECT_EQ(store.breakRemainingSeconds(), 9);
+    store.recordMindWander(); // refused during a break
+    EXPECT_EQ(store.currentEvents().size(), 1);
+    store.togglePause(); // also refused
+    EXPECT_EQ(store.phase(), SessionPhase::microBreak);
+
+    h.advance(9);
+    EXPECT_EQ(store.phase(), SessionPhase::focusing);
+    EXPECT_EQ(store.breakRemainingSeconds(), 0);
+    EXPECT_EQ(store.remainingSeconds(), frozen);
+    h.advance(1.7); // 1299.7 - 1.7 s: the break did not count
+    EXPECT_EQ(store.remainingSeconds(), 1298);
+}
+
+TEST(Reminders, AfterABreakADrawAtOrBeyondTheWholeRemainderSchedulesNothing)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 5, 1, 5);
+    h.random.queued = {99, 200};
+    store.startSession();
+    h.advance(99.3); // 200.7 s frozen
+    ASSERT_EQ(store.phase(), SessionPhase::microBreak);
+    store.resumeAfterMicroBreak(); // skipped by the user
+    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("—"));
+
+    StoreHarness g;
+    AppStore &other = openWith(g, 5, 1, 5);
+    g.random.queued = {99, 199};
+    other.startSession();
+    g.advance(99.3);
+    other.resumeAfterMicroBreak();
+    EXPECT_EQ(other.nextReminderDescription(), QStringLiteral("03:19"));
+}
+
+TEST(Reminders, SignalsAreRecordedOnlyWhileFocusingOrPaused)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25, 60, 60);
+    store.recordMindWander();
+    store.recordFatigue();
+    EXPECT_TRUE(store.currentEvents().isEmpty());
+    EXPECT_FALSE(store.toastMessage());
+
+    store.startSession();
+    h.advance(42);
+    store.recordMindWander();
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("记下了。发现走神，本身就是注意力回来了。"));
+    store.togglePause();
+    store.recordFatigue();
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("已记录疲劳信号。必要时提前结束比硬撑更有价值。"));
+    ASSERT_EQ(store.currentEvents().size(), 3);
+    EXPECT_EQ(store.currentEvents()[0].elapsedSeconds, 42);
+    EXPECT_EQ(store.draft()->events, store.currentEvents());
+
+    store.togglePause();
+    store.finishSession(false);
+    store.recordMindWander(); // after the end
+    EXPECT_EQ(store.currentEvents().size(), 4); // mindWander, pause, fatigue, resume
+}
+
+TEST(Reminders, ToastsLastThreeSecondsEach)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    store.toast(QStringLiteral("一"));
+    h.advance(1, false);
+    store.toast(QStringLiteral("二"));
+    h.advance(2, false); // the first one's timer has run out
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("二"));
+    h.advance(1, false);
+    EXPECT_FALSE(store.toastMessage());
+
+    // The same text again keeps its own full three seconds.
+    store.toast(QStringLiteral("三"));
+    h.advance(2.5, false);
+    store.toast(QStringLiteral("三"));
+    h.advance(1, false);
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("三"));
+    h.advance(2, false);
+    EXPECT_FALSE(store.toastMessage());
+}
+
+TEST(Reminders, RandomSoundPicksFromTheSevenAndNamesPassThrough)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    h.random.queued = {6};
+    store.playSound(QStringLiteral("随机"));
+    store.playSound(QStringLiteral("Nonexistent"));
+    EXPECT_EQ(h.sounds.played, (QStringList{QStringLiteral("Morse"), QStringLiteral("Nonexistent")}));
+    EXPECT_EQ(h.random.requests.back(), std::make_pair(std::int64_t(0), std::int64_t(6)));
+}
+
+TEST(Reminders, NextReminderDescriptionCountsMinutesAndSeconds)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25, 3, 5);
+    h.random.queued = {200};
+    store.startSession();
+    h.advance(124.5);
+    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("01:15"));
+    store.togglePause();
+    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("—"));
+}

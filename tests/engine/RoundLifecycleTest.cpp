@@ -1,0 +1,184 @@
+#include "StoreHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessary;
+using tessary::fakes::StoreHarness;
+
+namespace {
+// A store whose next round is `minutes` long and whose reminders come after `reminderSeconds`.
+AppStore &openWith(StoreHarness &h, std::int64_t minutes, std::int64_t reminderMin = 3, std::int64_t reminderMax = 5)
+{
+    AppStore &store = h.open();
+    AppSettings s = store.settings();
+    s.selectedDurationMinutes = minutes;
+    s.reminderMinimumMinutes = reminderMin;
+    s.reminderMaximumMinutes = reminderMax;
+    store.setSettings(s);
+    return store;
+}
+} // namespace
+
+TEST(RoundLifecycle, CountdownRoundsRemainingUpAndElapsedDown)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25);
+    store.startSession();
+    EXPECT_EQ(store.phase(), SessionPhase::focusing);
+    EXPECT_EQ(store.remainingSeconds(), 1500);
+    EXPECT_EQ(store.focusedElapsedSeconds(), 0);
+    h.advance(0.3);
+    EXPECT_EQ(store.remainingSeconds(), 1500);
+    EXPECT_EQ(store.focusedElapsedSeconds(), 0);
+    h.advance(0.8);
+    EXPECT_EQ(store.remainingSeconds(), 1499);
+    EXPECT_EQ(store.focusedElapsedSeconds(), 1);
+    EXPECT_EQ(h.store->toastMessage(), QStringLiteral("开始这一轮。先只做好眼前的一小段。"));
+}
+
+TEST(RoundLifecycle, PauseKeepsTheFractionalRemainingTime)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25, 60, 60); // no reminder inside the test's span
+    store.startSession();
+    h.advance(899.6); // 600.4 s left
+    store.togglePause();
+    EXPECT_EQ(store.phase(), SessionPhase::paused);
+    h.advance(60);
+    EXPECT_EQ(store.remainingSeconds(), 601); // nothing moves while paused
+    store.togglePause();
+    h.advance(0.0);
+    EXPECT_EQ(store.remainingSeconds(), 601);
+    h.advance(0.5);
+    EXPECT_EQ(store.remainingSeconds(), 600); // 599.9 left
+    ASSERT_EQ(store.currentEvents().size(), 2);
+    EXPECT_EQ(store.currentEvents()[0].kind, FocusEventKind::pause);
+    EXPECT_EQ(store.currentEvents()[1].kind, FocusEventKind::resume);
+    EXPECT_EQ(store.currentEvents()[0].elapsedSeconds, store.currentEvents()[1].elapsedSeconds);
+}
+
+TEST(RoundLifecycle, ALateTickAfterSleepFinishesWithTheWholePlannedTime)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25);
+    h.random.queued = {10000}; // clamped to 300 s; the sleep passes it too
+    store.startSession();
+    h.advance(3 * 3600);
+    EXPECT_EQ(store.phase(), SessionPhase::completed);
+    EXPECT_TRUE(store.showCompletionSheet());
+    EXPECT_EQ(store.focusedElapsedSeconds(), 1500);
+    store.saveCompletion(4, 3, QString());
+    ASSERT_EQ(store.sessions().size(), 1);
+    EXPECT_TRUE(store.sessions().front().completed);
+    EXPECT_EQ(store.sessions().front().focusedSeconds, 1500);
+    EXPECT_EQ(h.sounds.played.last(), QStringLiteral("Hero"));
+}
+
+TEST(RoundLifecycle, EndingEarlyWhilePausedArchivesTheTimeUpToThePause)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25, 60, 60);
+    store.startSession();
+    h.advance(100.2);
+    store.togglePause();
+    h.advance(500);
+    store.setShowSessionEndDialog(true);
+    store.setShowSessionEndDialog(false);
+    store.finishSession(false);
+    store.saveCompletion(3, 2, QStringLiteral("提前结束"));
+    ASSERT_EQ(store.sessions().size(), 1);
+    EXPECT_FALSE(store.sessions().front().completed);
+    EXPECT_EQ(store.sessions().front().focusedSeconds, 100);
+    EXPECT_EQ(store.phase(), SessionPhase::idle);
+}
+
+TEST(RoundLifecycle, ReachingZeroWithTheEndDialogOpenClosesItAndCompletes)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 1, 60, 60);
+    store.startSession();
+    store.setShowSessionEndDialog(true);
+    h.advance(61);
+    EXPECT_FALSE(store.showSessionEndDialog());
+    EXPECT_TRUE(store.showCompletionSheet());
+    store.saveCompletion(5, 5, QString());
+    EXPECT_TRUE(store.sessions().front().completed);
+}
+
+TEST(RoundLifecycle, OperationsOutsideTheirPhaseDoNothing)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25);
+    store.abandonSession(); // idle, no draft: no message
+    EXPECT_FALSE(store.toastMessage());
+    store.togglePause();
+    EXPECT_EQ(store.phase(), SessionPhase::idle);
+    store.finishSession(false); // nothing to end: no review opens
+    EXPECT_EQ(store.phase(), SessionPhase::idle);
+    EXPECT_FALSE(store.showCompletionSheet());
+
+    store.startSession();
+    const auto started = store.draft()->startedAt;
+    h.advance(1);
+    store.startSession(); // already active
+    EXPECT_EQ(store.draft()->startedAt, started);
+    store.saveCompletion(5, 5, QString()); // a running round is not archived
+    EXPECT_TRUE(store.sessions().isEmpty());
+    EXPECT_EQ(store.phase(), SessionPhase::focusing);
+}
+
+TEST(RoundLifecycle, TheReviewIsSavedExactlyOnce)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25);
+    store.startSession();
+    h.advance(10);
+    store.finishSession(false);
+    store.saveCompletion(4, 3, QStringLiteral("a"));
+    store.saveCompletion(4, 3, QStringLiteral("b"));
+    EXPECT_EQ(store.sessions().size(), 1);
+    EXPECT_EQ(h.onDisk().sessions, store.sessions()); // written at once, not debounced
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("这一轮已存入你的专注档案。"));
+}
+
+TEST(RoundLifecycle, StartingDuringAPendingReviewReplacesTheDraftButKeepsTheSheet)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25);
+    store.startSession();
+    h.advance(10);
+    store.finishSession(false);
+    h.advance(5);
+    store.startSession();
+    EXPECT_EQ(store.draft()->startedAt, h.clock.t);
+    EXPECT_TRUE(store.showCompletionSheet());
+    EXPECT_EQ(store.remainingSeconds(), 1500);
+}
+
+TEST(RoundLifecycle, AbandonDiscardsEverythingOfTheRound)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25);
+    store.startSession();
+    h.advance(30);
+    store.recordMindWander();
+    store.abandonSession();
+    EXPECT_EQ(store.phase(), SessionPhase::idle);
+    EXPECT_FALSE(store.draft());
+    EXPECT_TRUE(store.currentEvents().isEmpty());
+    EXPECT_EQ(store.remainingSeconds(), 0);
+    EXPECT_TRUE(store.sessions().isEmpty());
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("这轮已放弃，不会计入任何专注数据。"));
+}
+
+TEST(RoundLifecycle, TheDraftTakesTheValidSelectedTaskAndStartEnergy)
+{
+    StoreHarness h;
+    AppStore &store = openWith(h, 25);
+    ASSERT_TRUE(store.addTask(QStringLiteral("  阅读 ")));
+    store.setCurrentStartEnergy(2);
+    store.startSession();
+    EXPECT_EQ(store.draft()->taskName, QStringLiteral("阅读"));
+    EXPECT_EQ(store.draft()->startEnergy, 2);
+    EXPECT_EQ(store.draft()->plannedMinutes, 25);
+}

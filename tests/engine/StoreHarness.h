@@ -1,0 +1,139 @@
+#pragma once
+
+#include "engine/AppStore.h"
+#include "records/Persistence.h"
+
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <map>
+#include <memory>
+
+namespace tessary::fakes {
+
+class ManualClock final : public Clock {
+public:
+    Timestamp t = Timestamp::fromSecsSinceEpoch(1796564114); // 2026-12-06T13:35:14Z
+    Timestamp now() const override { return t; }
+};
+
+// Returns queued values (clamped into the asked range), else the lower bound; records each request.
+class ScriptedRandom final : public RandomSource {
+public:
+    std::deque<std::int64_t> queued;
+    std::vector<std::pair<std::int64_t, std::int64_t>> requests;
+    std::int64_t uniform(std::int64_t lower, std::int64_t upper) override
+    {
+        requests.emplace_back(lower, upper);
+        if (queued.empty())
+            return lower;
+        const auto v = queued.front();
+        queued.pop_front();
+        return std::clamp(v, lower, upper);
+    }
+};
+
+// Delayed work that runs when the test moves the clock past its due time.
+class ManualScheduler final : public Scheduler {
+public:
+    explicit ManualScheduler(ManualClock &clock) : m_clock(clock) {}
+    void after(int ms, QObject *context, std::function<void()> work) override
+    {
+        m_tasks.emplace(std::make_pair(m_clock.t.addMSecs(ms), m_seq++), Task{QPointer<QObject>(context), std::move(work)});
+    }
+    void runDue()
+    {
+        while (!m_tasks.empty() && m_tasks.begin()->first.first <= m_clock.t) {
+            auto task = std::move(m_tasks.begin()->second);
+            m_tasks.erase(m_tasks.begin());
+            if (task.context)
+                task.work();
+        }
+    }
+
+private:
+    struct Task {
+        QPointer<QObject> context;
+        std::function<void()> work;
+    };
+    ManualClock &m_clock;
+    std::map<std::pair<Timestamp, int>, Task> m_tasks;
+    int m_seq = 0;
+};
+
+class RecordingSounds final : public SoundPlayer {
+public:
+    QStringList played;
+    void play(const QString &name) override { played.append(name); }
+};
+
+class FakeAmbient final : public AmbientOutput {
+public:
+    bool canPlay = true;
+    bool playing = false;
+    int playCalls = 0;
+    int stopCalls = 0;
+    QList<AmbientLevels> levels;
+    bool play() override
+    {
+        ++playCalls;
+        playing = canPlay;
+        return canPlay;
+    }
+    void stop() override
+    {
+        ++stopCalls;
+        playing = false;
+    }
+    void setLevels(const AmbientLevels &l) override { levels.append(l); }
+};
+
+class CountingMusic final : public MusicStarter {
+public:
+    int calls = 0;
+    void testMusic() override { ++calls; }
+};
+
+// A store on a private data directory with every service faked.
+struct StoreHarness {
+    QTemporaryDir dir;
+    ManualClock clock;
+    ScriptedRandom random;
+    ManualScheduler scheduler{clock};
+    RecordingSounds sounds;
+    FakeAmbient ambient;
+    CountingMusic music;
+    std::unique_ptr<AppStore> store;
+
+    QString dataPath() const { return dir.filePath(QStringLiteral("Tessary/focus-data.json")); }
+
+    AppStore &open(QTimeZone zone = QTimeZone::utc())
+    {
+        StoreServices s;
+        s.clock = &clock;
+        s.random = &random;
+        s.scheduler = &scheduler;
+        s.sounds = &sounds;
+        s.ambient = &ambient;
+        s.music = &music;
+        s.dataFilePath = dataPath();
+        s.zone = zone;
+        store = std::make_unique<AppStore>(s);
+        return *store;
+    }
+
+    // Moves time on, runs delayed work that fell due, and ticks like the 0.25 s timer would.
+    void advance(double seconds, bool tick = true)
+    {
+        clock.t = clock.t.addMSecs(std::llround(seconds * 1000));
+        scheduler.runDue();
+        if (tick && store)
+            store->tick();
+    }
+
+    PersistedData onDisk() const { return Persistence::load(dataPath()).data; }
+    bool savedYet() const { return QFileInfo::exists(dataPath()); }
+};
+
+} // namespace tessary::fakes

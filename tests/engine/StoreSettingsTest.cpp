@@ -1,0 +1,233 @@
+#include "StoreHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessary;
+using tessary::fakes::StoreHarness;
+
+TEST(StoreSettings, ABurstOfChangesIsSavedOnce250msAfterTheLast)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    for (int minutes : {30, 35, 40}) {
+        AppSettings s = store.settings();
+        s.selectedDurationMinutes = minutes;
+        store.setSettings(s);
+        h.advance(0.2, false);
+        EXPECT_FALSE(h.savedYet());
+    }
+    h.advance(0.05, false);
+    ASSERT_TRUE(h.savedYet());
+    EXPECT_EQ(h.onDisk().settings.selectedDurationMinutes, 40);
+    QFile::remove(h.dataPath());
+    h.advance(5, false);
+    EXPECT_FALSE(h.savedYet()); // one save for the burst
+}
+
+TEST(StoreSettings, AValueNormalisationChangesIsWrittenBackThenSaved)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    AppSettings s = store.settings();
+    s.reminderMaximumMinutes = 200;
+    store.setSettings(s);
+    h.advance(0.25, false);
+    EXPECT_EQ(store.settings().reminderMaximumMinutes, 90);
+    EXPECT_FALSE(h.savedYet());
+    h.advance(0.25, false);
+    ASSERT_TRUE(h.savedYet());
+    EXPECT_EQ(h.onDisk().settings.reminderMaximumMinutes, 90);
+}
+
+TEST(StoreSettings, APendingSaveIsWrittenWhenTheStoreGoes)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    AppSettings s = store.settings();
+    s.playlistName = QStringLiteral("晚间");
+    store.setSettings(s);
+    h.advance(0.1, false);
+    h.store.reset(); // quitting 100 ms after the change
+    EXPECT_EQ(h.onDisk().settings.playlistName, QStringLiteral("晚间"));
+}
+
+TEST(StoreSettings, LoadingSortsNewestFirstAndNormalisesTheDocument)
+{
+    StoreHarness h;
+    AppSettings stored;
+    stored.reminderMinimumMinutes = 0;
+    stored.taskNames = QStringList{QStringLiteral("Math"), QStringLiteral("math")};
+    QList<StudySession> sessions;
+    for (int i = 0; i < 3; ++i) {
+        StudySession s;
+        s.id = Uuid::createRandom();
+        s.startedAt = Timestamp::fromSecsSinceEpoch(1700000000 + i * 1000);
+        sessions.append(s);
+    }
+    ASSERT_TRUE(Persistence::save(h.dataPath(), stored, sessions)); // oldest first on disk
+    AppStore &store = h.open();
+    EXPECT_EQ(store.sessions().front().startedAt, sessions.back().startedAt);
+    EXPECT_EQ(store.settings().reminderMinimumMinutes, 1);
+    EXPECT_EQ(*store.settings().taskNames, QStringList{QStringLiteral("Math")});
+    h.advance(0.25, false);
+    EXPECT_EQ(h.onDisk().settings.reminderMinimumMinutes, 1);
+}
+
+TEST(StoreSettings, TheMixerAlwaysHoldsTheCurrentLevels)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    ASSERT_EQ(h.ambient.levels.size(), 1); // at construction
+    EXPECT_FLOAT_EQ(h.ambient.levels.back().master, 0.49f);
+    store.setAmbientVolume(0.5, AmbientSound::rain); // rain not selected: levels unchanged
+    EXPECT_EQ(h.ambient.levels.size(), 1);
+    store.toggleAmbientSound(AmbientSound::rain);
+    EXPECT_FLOAT_EQ(h.ambient.levels.back().level(AmbientSound::rain), 0.25f);
+}
+
+TEST(StoreTasks, AddSelectAndRemoveFollowTheNameRules)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    EXPECT_FALSE(store.addTask(QStringLiteral("   ")));
+    EXPECT_FALSE(store.toastMessage());
+    EXPECT_TRUE(store.addTask(QStringLiteral(" Éclair ")));
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("已新增并选择任务“Éclair”。"));
+    EXPECT_TRUE(store.addTask(QStringLiteral("ECLAIR")));
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("已选择任务“Éclair”。"));
+    EXPECT_EQ(store.settings().taskNames->size(), 1);
+
+    const QString sixty(60, QLatin1Char('x'));
+    EXPECT_TRUE(store.addTask(sixty));
+    EXPECT_EQ(store.settings().taskNames->last(), sixty.left(40));
+    EXPECT_EQ(store.selectedTaskName(), sixty.left(40));
+
+    store.selectTask(QStringLiteral("éclair")); // selection is exact
+    EXPECT_FALSE(store.selectedTaskName());
+    store.selectTask(QStringLiteral("Éclair"));
+    EXPECT_EQ(store.selectedTaskName(), QStringLiteral("Éclair"));
+
+    store.removeTask(QStringLiteral("Éclair"));
+    EXPECT_FALSE(store.selectedTaskName());
+    EXPECT_EQ(store.settings().taskNames->size(), 1);
+    store.removeTask(QStringLiteral("不存在"));
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("已从任务列表移除“不存在”，历史记录仍保留。"));
+}
+
+TEST(StoreTasks, TaskChangesAreRefusedWhileARoundRuns)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    store.addTask(QStringLiteral("阅读"));
+    store.startSession();
+    EXPECT_FALSE(store.addTask(QStringLiteral("写作")));
+    store.selectTask(std::nullopt);
+    EXPECT_EQ(store.selectedTaskName(), QStringLiteral("阅读"));
+    EXPECT_EQ(store.settings().taskNames->size(), 1);
+}
+
+TEST(StoreHistory, EditsAreSavedAtOnceAndKeepTheTaskList)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    store.addTask(QStringLiteral("阅读"));
+    for (int i = 0; i < 2; ++i) {
+        store.startSession();
+        h.advance(60);
+        store.finishSession(false);
+        store.saveCompletion(4, 3, QString());
+    }
+    EXPECT_EQ(store.taskSessionCount(QStringLiteral("阅读")), 2);
+    EXPECT_EQ(store.taskSessionCount(QStringLiteral("未分类")), 0);
+    store.removeSessionById(store.sessions().front().id.toString());
+    EXPECT_EQ(h.onDisk().sessions.size(), 1);
+    store.clearHistory();
+    EXPECT_TRUE(h.onDisk().sessions.isEmpty());
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("专注记录已清空。"));
+    EXPECT_EQ(store.settings().taskNames->size(), 1);
+}
+
+TEST(StoreHistory, ToggleAppearanceFromAnAbsentModeGivesLight)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    AppSettings s = store.settings();
+    s.appearanceMode.reset();
+    store.setSettings(s);
+    store.toggleAppearance();
+    EXPECT_EQ(store.settings().appearanceMode, AppearanceMode::light);
+    store.toggleAppearance();
+    EXPECT_EQ(store.settings().appearanceMode, AppearanceMode::dark);
+}
+
+TEST(StoreAmbient, FollowFocusStartsAndStopsTheMixWithTheRound)
+{
+    for (const std::optional<bool> follow : {std::optional<bool>(), std::optional<bool>(true)}) {
+        StoreHarness h;
+        AppStore &store = h.open();
+        AppSettings s = store.settings();
+        s.ambientFollowsFocus = follow;
+        s.ambientSounds = QStringList{QStringLiteral("rain")};
+        store.setSettings(s);
+        store.startSession();
+        EXPECT_TRUE(store.isAmbientPlaying());
+        store.togglePause();
+        EXPECT_FALSE(store.isAmbientPlaying());
+        store.togglePause();
+        EXPECT_TRUE(store.isAmbientPlaying());
+        store.finishSession(false);
+        EXPECT_FALSE(store.isAmbientPlaying());
+    }
+}
+
+TEST(StoreAmbient, WithFollowFocusOffAndNoMusicTheMixPlaysIntoTheReview)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    AppSettings s = store.settings();
+    s.ambientFollowsFocus = false;
+    store.setSettings(s);
+    store.toggleAmbientPlayback(); // selects rain and plays
+    EXPECT_EQ(store.settings().selectedAmbientSounds(), QList<AmbientSound>{AmbientSound::rain});
+    store.startSession();
+    store.togglePause();
+    EXPECT_TRUE(store.isAmbientPlaying());
+    store.finishSession(false);
+    EXPECT_TRUE(store.isAmbientPlaying());
+    EXPECT_EQ(h.music.calls, 0);
+
+    s = store.settings();
+    s.autoPlayMusic = true;
+    store.setSettings(s);
+    store.abandonSession();
+    store.startSession();
+    store.finishSession(false);
+    EXPECT_FALSE(store.isAmbientPlaying()); // music takes over
+    EXPECT_EQ(h.music.calls, 1);
+}
+
+TEST(StoreAmbient, AFailedStartShowsItsMessageUntilTheRoundsOwn)
+{
+    StoreHarness h;
+    h.ambient.canPlay = false;
+    AppStore &store = h.open();
+    store.toggleAmbientPlayback();
+    EXPECT_FALSE(store.isAmbientPlaying());
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("环境音无法播放，请检查声音输出设备。"));
+    store.startSession();
+    EXPECT_EQ(store.toastMessage(), QStringLiteral("开始这一轮。先只做好眼前的一小段。"));
+}
+
+TEST(StoreAmbient, DeselectingTheLastSoundStopsTheMix)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    store.toggleAmbientSound(AmbientSound::fire);
+    EXPECT_TRUE(store.isAmbientPlaying());
+    store.toggleAmbientSound(AmbientSound::brownNoise);
+    store.toggleAmbientSound(AmbientSound::fire);
+    EXPECT_TRUE(store.isAmbientPlaying()); // brown noise remains
+    store.toggleAmbientSound(AmbientSound::brownNoise);
+    EXPECT_FALSE(store.isAmbientPlaying());
+    EXPECT_EQ(h.ambient.stopCalls, 1);
+}

@@ -1,0 +1,202 @@
+#include "insights/Insights.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessary;
+using namespace tessary::insights;
+
+namespace {
+
+Timestamp at(const char *iso) { return *Timestamp::parseIso8601(iso); }
+
+StudySession session(const char *startedIso, std::int64_t focusedSeconds = 1500, std::int64_t rating = 4)
+{
+    StudySession s;
+    s.id = Uuid::createRandom();
+    s.startedAt = at(startedIso);
+    s.focusedSeconds = focusedSeconds;
+    s.focusRating = rating;
+    s.completed = true;
+    s.startEnergy = 4;
+    s.endEnergy = 3;
+    return s;
+}
+
+StudySession withWander(StudySession s, std::int64_t elapsed)
+{
+    s.events.append(FocusEvent{Uuid::createRandom(), s.startedAt, elapsed, FocusEventKind::mindWander});
+    return s;
+}
+
+const QTimeZone kShanghai("Asia/Shanghai");
+
+} // namespace
+
+TEST(Insights, AnEmptyArchiveHasNeutralValues)
+{
+    const Calendar cal{at("2026-12-06T04:00:00Z"), kShanghai};
+    EXPECT_EQ(todayMinutes({}, cal), 0);
+    EXPECT_EQ(streakDays({}, cal), 0);
+    const auto week = weeklySummaries({}, cal);
+    ASSERT_EQ(week.size(), 7);
+    EXPECT_EQ(week.last().date, QDateTime(QDate(2026, 12, 6), QTime(0, 0), kShanghai));
+    EXPECT_EQ(week.first().date.date(), QDate(2026, 11, 30));
+    for (const auto &d : week)
+        EXPECT_EQ(d.minutes + d.sessions + d.wanderCount, 0);
+    EXPECT_TRUE(taskSummaries({}).isEmpty());
+    EXPECT_EQ(attentionCapacityMinutes({}), 30);
+    EXPECT_EQ(recommendedMinutes({}), 30);
+    EXPECT_EQ(wanderRateText({}), QStringLiteral("—"));
+    EXPECT_EQ(energyDropText({}), QStringLiteral("—"));
+}
+
+TEST(Insights, TodayFollowsTheLocalCalendarDay)
+{
+    // 16:30 UTC is 00:30 the next day in Shanghai.
+    const QList<StudySession> archive{withWander(session("2026-12-05T16:30:00Z", 90), 30),
+                                      session("2026-12-05T15:59:59Z", 3000)};
+    const Calendar cal{at("2026-12-06T10:00:00Z"), kShanghai};
+    EXPECT_EQ(todaySessions(archive, cal).size(), 1);
+    EXPECT_EQ(todayMinutes(archive, cal), 2);
+    EXPECT_EQ(todayWanderCount(archive, cal), 1);
+    const Calendar utc{at("2026-12-06T10:00:00Z"), QTimeZone::utc()};
+    EXPECT_EQ(todaySessions(archive, utc).size(), 0);
+}
+
+TEST(Insights, StreakEndsTodayOrYesterday)
+{
+    const Calendar cal{at("2026-12-06T12:00:00Z"), QTimeZone::utc()};
+    EXPECT_EQ(streakDays({session("2026-12-05T09:00:00Z"), session("2026-12-04T22:00:00Z")}, cal), 2);
+    EXPECT_EQ(streakDays({session("2026-12-06T01:00:00Z")}, cal), 1);
+    EXPECT_EQ(streakDays({session("2026-12-06T01:00:00Z"), session("2026-12-04T01:00:00Z")}, cal), 1);
+    EXPECT_EQ(streakDays({session("2026-12-04T01:00:00Z"), session("2026-12-03T01:00:00Z")}, cal), 0);
+}
+
+TEST(Insights, TheWeekStaysSevenCalendarDaysAcrossADaylightSavingChange)
+{
+    // Berlin moves to summer time on 2026-03-29; that day has 23 hours.
+    const QTimeZone berlin("Europe/Berlin");
+    const Calendar cal{at("2026-03-31T10:00:00Z"), berlin};
+    const QList<StudySession> archive{session("2026-03-29T22:30:00Z", 600),   // 00:30 on the 30th
+                                      session("2026-03-28T23:30:00Z", 1200),  // 00:30 on the 29th
+                                      session("2026-03-28T22:30:00Z", 60)};   // 23:30 on the 28th
+    const auto week = weeklySummaries(archive, cal);
+    ASSERT_EQ(week.size(), 7);
+    QList<QDate> dates;
+    for (const auto &d : week)
+        dates.append(d.date.date());
+    EXPECT_EQ(dates.first(), QDate(2026, 3, 25));
+    EXPECT_EQ(dates.last(), QDate(2026, 3, 31));
+    EXPECT_EQ(week[3].minutes, 1);  // 28th
+    EXPECT_EQ(week[4].minutes, 20); // 29th
+    EXPECT_EQ(week[5].minutes, 10); // 30th
+    EXPECT_EQ(week[4].date.offsetFromUtc(), 3600); // midnight of the 29th is still winter time
+    EXPECT_EQ(streakDays(archive, cal), 3); // yesterday, the short day and the day before
+    const Calendar twoDaysLater{at("2026-04-01T10:00:00Z"), berlin};
+    EXPECT_EQ(streakDays(archive, twoDaysLater), 0);
+}
+
+TEST(Insights, CapacityIsTheUpperMedianOfRecentSpans)
+{
+    // No wandering, rating 4: the span is the session's minutes.
+    QList<StudySession> archive;
+    for (int m : {10, 20, 30, 40})
+        archive.append(session("2026-12-01T00:00:00Z", m * 60, 4));
+    EXPECT_EQ(attentionCapacityMinutes(archive), 30);
+
+    EXPECT_EQ(attentionCapacityMinutes({withWander(session("2026-12-01T00:00:00Z", 3000), 1500)}), 25);
+    EXPECT_EQ(attentionCapacityMinutes({withWander(session("2026-12-01T00:00:00Z", 3000), 40)}), 10);
+    EXPECT_EQ(attentionCapacityMinutes({session("2026-12-01T00:00:00Z", 2400, 3)}), 30);
+    EXPECT_EQ(attentionCapacityMinutes({session("2026-12-01T00:00:00Z", 2400, 4)}), 40);
+    EXPECT_EQ(attentionCapacityMinutes({session("2026-12-01T00:00:00Z", 300, 5)}), 10);
+    EXPECT_EQ(attentionCapacityMinutes({session("2026-12-01T00:00:00Z", 9000, 5)}), 120);
+
+    // Only the newest twelve count: a thirteenth long round changes nothing.
+    QList<StudySession> thirteen;
+    for (int i = 0; i < 12; ++i)
+        thirteen.append(session("2026-12-01T00:00:00Z", 600, 4));
+    thirteen.append(session("2026-11-01T00:00:00Z", 6000, 4));
+    EXPECT_EQ(attentionCapacityMinutes(thirteen), 10);
+}
+
+TEST(Insights, RecommendationAddsFiveAfterThreeStableRounds)
+{
+    QList<StudySession> two{session("2026-12-01T00:00:00Z", 6000, 5), session("2026-12-01T00:00:00Z", 6000, 5)};
+    EXPECT_EQ(recommendedMinutes(two), 30);
+
+    QList<StudySession> stable(3, session("2026-12-01T00:00:00Z", 118 * 60, 5));
+    EXPECT_EQ(attentionCapacityMinutes(stable), 118);
+    EXPECT_EQ(recommendedMinutes(stable), 120);
+
+    QList<StudySession> oneIncomplete = stable;
+    oneIncomplete[1].completed = false;
+    EXPECT_EQ(recommendedMinutes(oneIncomplete), 118);
+
+    QList<StudySession> lowEnergy = stable;
+    lowEnergy[2].endEnergy = 1;
+    EXPECT_EQ(recommendedMinutes(lowEnergy), 118);
+
+    QList<StudySession> shortUnstable(3, session("2026-12-01T00:00:00Z", 300, 2));
+    EXPECT_EQ(recommendedMinutes(shortUnstable), 20);
+}
+
+TEST(Insights, TasksGroupByDisplayNameAndSortByMinutesThenFileOrder)
+{
+    StudySession spaced = session("2026-12-01T00:00:00Z", 600, 5);
+    spaced.taskName = QStringLiteral(" 阅读 ");
+    StudySession plain = session("2026-12-01T00:00:00Z", 1200, 2);
+    plain.taskName = QStringLiteral("阅读");
+    StudySession untagged = session("2026-12-01T00:00:00Z", 60, 4);
+    StudySession t10 = session("2026-12-01T00:00:00Z", 600, 4);
+    t10.taskName = QStringLiteral("任务10");
+    StudySession t2 = session("2026-12-01T00:00:00Z", 600, 4);
+    t2.taskName = QStringLiteral("任务2");
+    const auto rows = taskSummaries({t10, spaced, untagged, plain, t2});
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[0].name, QStringLiteral("阅读"));
+    EXPECT_EQ(rows[0].focusedMinutes, 30);
+    EXPECT_EQ(rows[0].sessions, 2);
+    EXPECT_DOUBLE_EQ(rows[0].averageFocus, 3.5);
+    EXPECT_EQ(rows[1].name, QStringLiteral("任务2"));
+    EXPECT_EQ(rows[2].name, QStringLiteral("任务10"));
+    EXPECT_EQ(rows[3].name, QStringLiteral("未分类"));
+}
+
+TEST(Insights, RatesAndEnergyTextsUseFocusedRoundsOnly)
+{
+    StudySession a = withWander(withWander(session("2026-12-01T00:00:00Z", 1500), 10), 20);
+    a.endEnergy = a.startEnergy + 1;
+    StudySession b = session("2026-12-01T00:00:00Z", 29 * 60 + 60 * 20 + 11); // 49.2 min → 49
+    b.endEnergy = b.startEnergy - 2;
+    StudySession empty = session("2026-12-01T00:00:00Z", 0);
+    empty.endEnergy = 0;
+    const QList<StudySession> archive{a, b, empty};
+    EXPECT_EQ(completedSessions(archive).size(), 2);
+    EXPECT_EQ(wanderRateText(archive), QStringLiteral("1.6 次/时")); // 2 per 74 min
+    EXPECT_EQ(energyDropText(archive), QStringLiteral("-0.5 格"));
+    StudySession flat = session("2026-12-01T00:00:00Z", 29);
+    flat.endEnergy = flat.startEnergy;
+    EXPECT_EQ(energyDropText({flat}), QStringLiteral("+0.0 格"));
+    EXPECT_EQ(wanderRateText({flat}), QStringLiteral("—")); // 0 minutes
+}
+
+TEST(Insights, TrendAndDistributionWindows)
+{
+    QList<StudySession> archive;
+    for (int i = 0; i < 12; ++i)
+        archive.append(session("2026-12-01T00:00:00Z", 600, i % 5 + 1)); // newest first
+    const auto trend = ratingTrend(archive);
+    ASSERT_EQ(trend.size(), 10);
+    EXPECT_EQ(trend.first(), (TrendPoint{1, archive[9].focusRating}));
+    EXPECT_EQ(trend.last(), (TrendPoint{10, archive[0].focusRating}));
+
+    QList<TaskSummary> rows;
+    for (int i = 0; i < 9; ++i)
+        rows.append(TaskSummary{QString::number(i), 9 - i, 1, 4.0});
+    const auto d = taskDistribution(rows);
+    EXPECT_EQ(d.rows.size(), 8);
+    EXPECT_EQ(d.hiddenRows, 1);
+    EXPECT_EQ(d.scale, 9);
+    EXPECT_EQ(taskDistribution({TaskSummary{QStringLiteral("a"), 1, 1, 4.0}}).scale, 1);
+    EXPECT_EQ(taskDistribution({}).scale, 1);
+}

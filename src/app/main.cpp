@@ -1,12 +1,13 @@
-// Composition root: loads the data document and opens the main window.
+// Composition root: the real clock, randomness, timers and data directory, the one
+// store, and the main window.
 
-#include "records/Log.h"
+#include "engine/AppStore.h"
 #include "records/Persistence.h"
 
 #include <QFont>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
-#include <QQmlContext>
+#include <QQmlEngine>
 
 #include <cstdio>
 
@@ -27,11 +28,27 @@ int main(int argc, char *argv[])
     font.setStyleHint(QFont::SansSerif);
     QGuiApplication::setFont(font);
 
-    const auto loaded = tessary::Persistence::load(tessary::Persistence::dataFilePath());
+    tessary::SystemClock clock;
+    tessary::SystemRandom random;
+    tessary::TimerScheduler scheduler;
+    tessary::SilentSoundPlayer sounds;
+    tessary::UnavailableAmbientOutput ambient;
+    tessary::UnavailableMusic music;
+    tessary::StoreServices services;
+    services.clock = &clock;
+    services.random = &random;
+    services.scheduler = &scheduler;
+    services.sounds = &sounds;
+    services.ambient = &ambient;
+    services.music = &music;
+    services.dataFilePath = tessary::Persistence::dataFilePath();
+
+    tessary::AppStore store(services);
+    // A settings change made just before quitting is written, not lost.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::flushPendingSave);
+    qmlRegisterSingletonInstance("Tessary", 1, 0, "AppStore", &store);
 
     QQmlApplicationEngine engine;
-    engine.rootContext()->setContextProperty(QStringLiteral("loadedSessionCount"),
-                                             int(loaded.data.sessions.size()));
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app, [] { QCoreApplication::exit(1); },
         Qt::QueuedConnection);

@@ -55,6 +55,24 @@ void AppStore::toggleAmbientPlayback()
     playAmbient();
 }
 
+bool AppStore::isAmbientSelected(const QString &sound) const
+{
+    const auto s = enumFromString<AmbientSound>(sound);
+    return s && isAmbientSelected(*s);
+}
+
+void AppStore::toggleAmbientSound(const QString &sound)
+{
+    if (const auto s = enumFromString<AmbientSound>(sound))
+        toggleAmbientSound(*s);
+}
+
+void AppStore::setAmbientVolume(double value, const QString &sound)
+{
+    if (const auto s = enumFromString<AmbientSound>(sound))
+        setAmbientVolume(value, *s);
+}
+
 void AppStore::playAmbient()
 {
     if (m_settings.selectedAmbientSounds().isEmpty())

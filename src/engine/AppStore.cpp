@@ -149,6 +149,7 @@ QList<insights::DaySummary> AppStore::weeklySummaries() const { return insights:
 QList<insights::TaskSummary> AppStore::taskSummaries() const { return insights::taskSummaries(m_sessions); }
 qint64 AppStore::attentionCapacityMinutes() const { return insights::attentionCapacityMinutes(m_sessions); }
 qint64 AppStore::recommendedMinutes() const { return insights::recommendedMinutes(m_sessions); }
+qint64 AppStore::completedSessionCount() const { return insights::completedSessionCount(m_sessions); }
 QString AppStore::wanderRateText() const { return insights::wanderRateText(m_sessions); }
 QString AppStore::energyDropText() const { return insights::energyDropText(m_sessions); }
 

@@ -54,6 +54,7 @@ public:
     Q_PROPERTY(qint64 streakDays READ streakDays NOTIFY statisticsChanged)
     Q_PROPERTY(qint64 attentionCapacityMinutes READ attentionCapacityMinutes NOTIFY statisticsChanged)
     Q_PROPERTY(qint64 recommendedMinutes READ recommendedMinutes NOTIFY statisticsChanged)
+    Q_PROPERTY(qint64 completedSessionCount READ completedSessionCount NOTIFY statisticsChanged)
     Q_PROPERTY(QString wanderRateText READ wanderRateText NOTIFY statisticsChanged)
     Q_PROPERTY(QString energyDropText READ energyDropText NOTIFY statisticsChanged)
 
@@ -127,6 +128,10 @@ public:
     bool isAmbientSelected(AmbientSound sound) const;
     void toggleAmbientSound(AmbientSound sound);
     void setAmbientVolume(double value, AmbientSound sound);
+    // The same for QML, by the sound's string form ("rain"); unknown names do nothing.
+    Q_INVOKABLE bool isAmbientSelected(const QString &sound) const;
+    Q_INVOKABLE void toggleAmbientSound(const QString &sound);
+    Q_INVOKABLE void setAmbientVolume(double value, const QString &sound);
     void playAmbient();
 
     // --- Music -----------------------------------------------------------------
@@ -143,6 +148,7 @@ public:
     QList<insights::TaskSummary> taskSummaries() const;
     qint64 attentionCapacityMinutes() const;
     qint64 recommendedMinutes() const;
+    qint64 completedSessionCount() const;
     QString wanderRateText() const;
     QString energyDropText() const;
 

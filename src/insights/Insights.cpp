@@ -164,9 +164,15 @@ std::int64_t recommendedMinutes(const QList<StudySession> &archive)
     return std::clamp<std::int64_t>(base, 20, 120);
 }
 
+std::int64_t completedSessionCount(const QList<StudySession> &archive)
+{
+    return std::count_if(archive.cbegin(), archive.cend(), [](const StudySession &s) { return s.focusedSeconds >= 1; });
+}
+
 QList<StudySession> completedSessions(const QList<StudySession> &archive)
 {
     QList<StudySession> result;
+    result.reserve(qsizetype(completedSessionCount(archive)));
     for (const auto &s : archive)
         if (s.focusedSeconds >= 1)
             result.append(s);

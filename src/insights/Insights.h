@@ -54,6 +54,8 @@ std::int64_t capacityWindow(const QList<StudySession> &archive);
 
 // Rounds with at least one focused second, in archive order.
 QList<StudySession> completedSessions(const QList<StudySession> &archive);
+// Their number, without copying them (what the insights screen shows).
+std::int64_t completedSessionCount(const QList<StudySession> &archive);
 // Mind-wandering signals per focused hour ("2.4 次/时"), or "—".
 QString wanderRateText(const QList<StudySession> &archive);
 // Mean end-minus-start energy ("+0.5 格"), or "—".

@@ -182,7 +182,8 @@ private:
     void setShowCompletionSheet(bool show);
     void setAmbientPlaying(bool playing);
     void stopAmbientIfPlaying();
-    void updateCountdownFrom(Timestamp now);
+    // Recomputes remaining and elapsed seconds; returns the exact seconds left.
+    double updateCountdownFrom(Timestamp now);
 
     // Reminders.cpp
     void scheduleNextReminder();

@@ -103,12 +103,12 @@ void AppStore::startSession(std::optional<std::int64_t> minutes)
     toast(QStringLiteral("开始这一轮。先只做好眼前的一小段。"));
 }
 
-void AppStore::updateCountdownFrom(Timestamp t)
+double AppStore::updateCountdownFrom(Timestamp t)
 {
-    double r = m_focusEndDate ? m_focusEndDate->secondsSince(t) : m_pausedRemaining;
-    r = std::max(r, 0.0);
+    const double r = std::max(m_focusEndDate ? m_focusEndDate->secondsSince(t) : m_pausedRemaining, 0.0);
     setRemainingSeconds(ceilSeconds(r));
     setFocusedElapsedSeconds(std::max<qint64>(m_plannedSeconds - m_remainingSeconds, 0));
+    return r;
 }
 
 void AppStore::tick()
@@ -131,9 +131,7 @@ void AppStore::tick()
         break;
     }
     case SessionPhase::focusing: {
-        const double r = std::max(m_focusEndDate ? m_focusEndDate->secondsSince(t) : m_pausedRemaining, 0.0);
-        updateCountdownFrom(t);
-        if (r > 0) {
+        if (updateCountdownFrom(t) > 0) {
             if (m_nextReminderDate && t >= *m_nextReminderDate)
                 beginMicroBreak();
         } else {

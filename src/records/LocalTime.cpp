@@ -4,16 +4,6 @@
 
 namespace tessary {
 
-namespace {
-inline std::int64_t floorDiv(std::int64_t a, std::int64_t b)
-{
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
-    return q;
-}
-} // namespace
-
 LocalTime::LocalTime(const QTimeZone &zone) : m_zone(zone.isValid() ? zone : QTimeZone::utc()), m_hasTransitions(m_zone.hasTransitions()) {}
 
 std::int64_t LocalTime::offsetFor(std::int64_t ms)

@@ -28,14 +28,6 @@ void civilFromDays(std::int64_t z, std::int64_t &y, unsigned &m, unsigned &d)
 
 namespace {
 
-inline std::int64_t floorDiv(std::int64_t a, std::int64_t b)
-{
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
-    return q;
-}
-
 inline void put2(char *p, unsigned v)
 {
     p[0] = char('0' + v / 10);

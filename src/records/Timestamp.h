@@ -43,6 +43,15 @@ private:
     std::int64_t m_ms = 0;
 };
 
+// Division rounding toward negative infinity (seconds before the epoch belong to the earlier day).
+constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    std::int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
 // Days since 1970-01-01 for a proleptic Gregorian date, and back.
 std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d);
 void civilFromDays(std::int64_t z, std::int64_t &y, unsigned &m, unsigned &d);

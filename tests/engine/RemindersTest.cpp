@@ -5,23 +5,11 @@
 using namespace tessary;
 using tessary::fakes::StoreHarness;
 
-namespace {
-AppStore &openWith(StoreHarness &h, std::int64_t minutes, std::int64_t reminderMin, std::int64_t reminderMax)
-{
-    AppStore &store = h.open();
-    AppSettings s = store.settings();
-    s.selectedDurationMinutes = minutes;
-    s.reminderMinimumMinutes = reminderMin;
-    s.reminderMaximumMinutes = reminderMax;
-    store.setSettings(s);
-    return store;
-}
-} // namespace
 
 TEST(Reminders, DrawsWithinTheIntervalInWholeSeconds)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25, 3, 5);
+    AppStore &store = h.openWith(25, 3, 5);
     store.startSession();
     ASSERT_FALSE(h.random.requests.empty());
     EXPECT_EQ(h.random.requests.back(), std::make_pair(std::int64_t(180), std::int64_t(300)));
@@ -31,7 +19,7 @@ TEST(Reminders, DrawsWithinTheIntervalInWholeSeconds)
 TEST(Reminders, NoReminderWhenTheDrawDoesNotFallBeforeTheEnd)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 3, 3, 3); // 180 is not less than 180
+    AppStore &store = h.openWith(3, 3, 3); // 180 is not less than 180
     store.startSession();
     EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("—"));
     h.advance(179);
@@ -41,7 +29,7 @@ TEST(Reminders, NoReminderWhenTheDrawDoesNotFallBeforeTheEnd)
 TEST(Reminders, AMicroBreakFreezesTheCountdownAndResumesFromIt)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25, 3, 5);
+    AppStore &store = h.openWith(25, 3, 5);
     h.random.queued = {200};
     store.startSession();
     h.advance(200.3);
@@ -70,7 +58,7 @@ TEST(Reminders, AMicroBreakFreezesTheCountdownAndResumesFromIt)
 TEST(Reminders, AfterABreakADrawAtOrBeyondTheWholeRemainderSchedulesNothing)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 5, 1, 5);
+    AppStore &store = h.openWith(5, 1, 5);
     h.random.queued = {99, 200};
     store.startSession();
     h.advance(99.3); // 200.7 s frozen
@@ -79,7 +67,7 @@ TEST(Reminders, AfterABreakADrawAtOrBeyondTheWholeRemainderSchedulesNothing)
     EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("—"));
 
     StoreHarness g;
-    AppStore &other = openWith(g, 5, 1, 5);
+    AppStore &other = g.openWith(5, 1, 5);
     g.random.queued = {99, 199};
     other.startSession();
     g.advance(99.3);
@@ -90,7 +78,7 @@ TEST(Reminders, AfterABreakADrawAtOrBeyondTheWholeRemainderSchedulesNothing)
 TEST(Reminders, SignalsAreRecordedOnlyWhileFocusingOrPaused)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25, 60, 60);
+    AppStore &store = h.openWith(25, 60, 60);
     store.recordMindWander();
     store.recordFatigue();
     EXPECT_TRUE(store.currentEvents().isEmpty());
@@ -149,7 +137,7 @@ TEST(Reminders, RandomSoundPicksFromTheSevenAndNamesPassThrough)
 TEST(Reminders, NextReminderDescriptionCountsMinutesAndSeconds)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25, 3, 5);
+    AppStore &store = h.openWith(25, 3, 5);
     h.random.queued = {200};
     store.startSession();
     h.advance(124.5);

@@ -5,24 +5,11 @@
 using namespace tessary;
 using tessary::fakes::StoreHarness;
 
-namespace {
-// A store whose next round is `minutes` long and whose reminders come after `reminderSeconds`.
-AppStore &openWith(StoreHarness &h, std::int64_t minutes, std::int64_t reminderMin = 3, std::int64_t reminderMax = 5)
-{
-    AppStore &store = h.open();
-    AppSettings s = store.settings();
-    s.selectedDurationMinutes = minutes;
-    s.reminderMinimumMinutes = reminderMin;
-    s.reminderMaximumMinutes = reminderMax;
-    store.setSettings(s);
-    return store;
-}
-} // namespace
 
 TEST(RoundLifecycle, CountdownRoundsRemainingUpAndElapsedDown)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25);
+    AppStore &store = h.openWith(25);
     store.startSession();
     EXPECT_EQ(store.phase(), SessionPhase::focusing);
     EXPECT_EQ(store.remainingSeconds(), 1500);
@@ -39,7 +26,7 @@ TEST(RoundLifecycle, CountdownRoundsRemainingUpAndElapsedDown)
 TEST(RoundLifecycle, PauseKeepsTheFractionalRemainingTime)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25, 60, 60); // no reminder inside the test's span
+    AppStore &store = h.openWith(25, 60, 60); // no reminder inside the test's span
     store.startSession();
     h.advance(899.6); // 600.4 s left
     store.togglePause();
@@ -60,7 +47,7 @@ TEST(RoundLifecycle, PauseKeepsTheFractionalRemainingTime)
 TEST(RoundLifecycle, ALateTickAfterSleepFinishesWithTheWholePlannedTime)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25);
+    AppStore &store = h.openWith(25);
     h.random.queued = {10000}; // clamped to 300 s; the sleep passes it too
     store.startSession();
     h.advance(3 * 3600);
@@ -77,7 +64,7 @@ TEST(RoundLifecycle, ALateTickAfterSleepFinishesWithTheWholePlannedTime)
 TEST(RoundLifecycle, EndingEarlyWhilePausedArchivesTheTimeUpToThePause)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25, 60, 60);
+    AppStore &store = h.openWith(25, 60, 60);
     store.startSession();
     h.advance(100.2);
     store.togglePause();
@@ -95,7 +82,7 @@ TEST(RoundLifecycle, EndingEarlyWhilePausedArchivesTheTimeUpToThePause)
 TEST(RoundLifecycle, ReachingZeroWithTheEndDialogOpenClosesItAndCompletes)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 1, 60, 60);
+    AppStore &store = h.openWith(1, 60, 60);
     store.startSession();
     store.setShowSessionEndDialog(true);
     h.advance(61);
@@ -108,7 +95,7 @@ TEST(RoundLifecycle, ReachingZeroWithTheEndDialogOpenClosesItAndCompletes)
 TEST(RoundLifecycle, OperationsOutsideTheirPhaseDoNothing)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25);
+    AppStore &store = h.openWith(25);
     store.abandonSession(); // idle, no draft: no message
     EXPECT_FALSE(store.toastMessage());
     store.togglePause();
@@ -130,7 +117,7 @@ TEST(RoundLifecycle, OperationsOutsideTheirPhaseDoNothing)
 TEST(RoundLifecycle, TheReviewIsSavedExactlyOnce)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25);
+    AppStore &store = h.openWith(25);
     store.startSession();
     h.advance(10);
     store.finishSession(false);
@@ -144,7 +131,7 @@ TEST(RoundLifecycle, TheReviewIsSavedExactlyOnce)
 TEST(RoundLifecycle, StartingDuringAPendingReviewReplacesTheDraftButKeepsTheSheet)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25);
+    AppStore &store = h.openWith(25);
     store.startSession();
     h.advance(10);
     store.finishSession(false);
@@ -158,7 +145,7 @@ TEST(RoundLifecycle, StartingDuringAPendingReviewReplacesTheDraftButKeepsTheShee
 TEST(RoundLifecycle, AbandonDiscardsEverythingOfTheRound)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25);
+    AppStore &store = h.openWith(25);
     store.startSession();
     h.advance(30);
     store.recordMindWander();
@@ -174,7 +161,7 @@ TEST(RoundLifecycle, AbandonDiscardsEverythingOfTheRound)
 TEST(RoundLifecycle, TheDraftTakesTheValidSelectedTaskAndStartEnergy)
 {
     StoreHarness h;
-    AppStore &store = openWith(h, 25);
+    AppStore &store = h.openWith(25);
     ASSERT_TRUE(store.addTask(QStringLiteral("  阅读 ")));
     store.setCurrentStartEnergy(2);
     store.startSession();

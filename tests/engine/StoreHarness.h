@@ -123,6 +123,18 @@ struct StoreHarness {
         return *store;
     }
 
+    // A store whose next round lasts `minutes`, with reminders drawn from the given interval.
+    AppStore &openWith(std::int64_t minutes, std::int64_t reminderMin = 3, std::int64_t reminderMax = 5)
+    {
+        AppStore &s = open();
+        AppSettings settings = s.settings();
+        settings.selectedDurationMinutes = minutes;
+        settings.reminderMinimumMinutes = reminderMin;
+        settings.reminderMaximumMinutes = reminderMax;
+        s.setSettings(settings);
+        return s;
+    }
+
     // Moves time on, runs delayed work that fell due, and ticks like the 0.25 s timer would.
     void advance(double seconds, bool tick = true)
     {

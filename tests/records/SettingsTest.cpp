@@ -24,12 +24,6 @@ TEST(Settings, EnumerationStringsRoundTripAndUnknownsAreNoValue)
     EXPECT_FALSE(enumFromString<AmbientSound>(std::string_view("thunder")));
 }
 
-TEST(Settings, SoundListsHaveTheirOrder)
-{
-    EXPECT_EQ(reminderSoundOptions.front(), QStringLiteral("随机"));
-    EXPECT_EQ(completionSoundOptions.back(), QStringLiteral("Hero"));
-}
-
 TEST(Settings, AbsentOptionalsReadAsTheirDefaults)
 {
     AppSettings s;

@@ -3,9 +3,10 @@
 
 #include "engine/AppStore.h"
 #include "records/Persistence.h"
+#include "ui/QmlSetup.h"
 
 #include <QFont>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlEngine>
 
@@ -19,7 +20,7 @@ int main(int argc, char *argv[])
         std::fputs("汀禾需要图形桌面：没有找到显示（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。\n", stderr);
         return 1;
     }
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv); // widgets: the tray menu and, later, the charts
     QGuiApplication::setApplicationName(QStringLiteral("Tessary"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("汀禾"));
     QGuiApplication::setApplicationVersion(QStringLiteral(TESSARY_VERSION));
@@ -46,12 +47,11 @@ int main(int argc, char *argv[])
     tessary::AppStore store(services);
     // A settings change made just before quitting is written, not lost.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::flushPendingSave);
-    qmlRegisterSingletonInstance("Tessary", 1, 0, "AppStore", &store);
-
     QQmlApplicationEngine engine;
+    tessary::ui::setUpQml(engine, store);
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app, [] { QCoreApplication::exit(1); },
         Qt::QueuedConnection);
-    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Main.qml")));
+    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MainWindow.qml")));
     return app.exec();
 }

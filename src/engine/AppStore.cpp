@@ -136,6 +136,19 @@ void AppStore::setMusicMessage(std::optional<QString> message)
     emit musicMessageChanged();
 }
 
+int AppStore::countCurrent(FocusEventKind kind) const
+{
+    return int(std::count_if(m_currentEvents.cbegin(), m_currentEvents.cend(), [kind](const FocusEvent &e) { return e.kind == kind; }));
+}
+
+void AppStore::setCurrentEvents(QList<FocusEvent> events)
+{
+    m_currentEvents = std::move(events);
+    if (m_draft)
+        m_draft->events = m_currentEvents;
+    emit currentEventsChanged();
+}
+
 void AppStore::testMusic() { m_services.music->testMusic(); }
 
 // --- Statistics ---------------------------------------------------------------------

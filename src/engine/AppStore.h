@@ -47,6 +47,10 @@ public:
     Q_PROPERTY(QString nextReminderDescription READ nextReminderDescription NOTIFY tickedChanged)
     Q_PROPERTY(QString selectedTaskName READ selectedTaskNameText NOTIFY settingsChanged)
     Q_PROPERTY(QString draftTaskName READ draftTaskNameText NOTIFY phaseChanged)
+    Q_PROPERTY(qint64 plannedSeconds READ plannedSeconds NOTIFY phaseChanged)
+    Q_PROPERTY(int currentMindWanderCount READ currentMindWanderCount NOTIFY currentEventsChanged)
+    Q_PROPERTY(int currentFatigueCount READ currentFatigueCount NOTIFY currentEventsChanged)
+    Q_PROPERTY(int currentReminderCount READ currentReminderCount NOTIFY currentEventsChanged)
 
     Q_PROPERTY(qint64 todayMinutes READ todayMinutes NOTIFY statisticsChanged)
     Q_PROPERTY(qint64 todayWanderCount READ todayWanderCount NOTIFY statisticsChanged)
@@ -77,6 +81,10 @@ public:
     qint64 breakRemainingSeconds() const { return m_breakRemainingSeconds; }
     qint64 focusedElapsedSeconds() const { return m_focusedElapsedSeconds; }
     const QList<FocusEvent> &currentEvents() const { return m_currentEvents; }
+    int currentMindWanderCount() const { return countCurrent(FocusEventKind::mindWander); }
+    int currentFatigueCount() const { return countCurrent(FocusEventKind::fatigue); }
+    int currentReminderCount() const { return countCurrent(FocusEventKind::reminder); }
+    qint64 plannedSeconds() const { return m_plannedSeconds; }
     qint64 currentStartEnergy() const { return m_currentStartEnergy; }
     void setCurrentStartEnergy(qint64 energy);
     bool showCompletionSheet() const { return m_showCompletionSheet; }
@@ -170,6 +178,7 @@ signals:
     void toastMessageChanged();
     void isAmbientPlayingChanged();
     void tickedChanged();
+    void currentEventsChanged();
     // The archive changed or a new calendar day began.
     void statisticsChanged();
 
@@ -197,6 +206,8 @@ private:
     void saveDocument();
     void setSessions(QList<StudySession> sessions);
     Timestamp now() const { return m_services.clock->now(); }
+    int countCurrent(FocusEventKind kind) const;
+    void setCurrentEvents(QList<FocusEvent> events);
 
     StoreServices m_services;
 

@@ -55,9 +55,9 @@ void AppStore::resumeAfterMicroBreak()
 
 void AppStore::appendEvent(FocusEventKind kind)
 {
-    m_currentEvents.append(FocusEvent{Uuid::createRandom(), now(), m_focusedElapsedSeconds, kind});
-    if (m_draft)
-        m_draft->events = m_currentEvents;
+    QList<FocusEvent> events = m_currentEvents;
+    events.append(FocusEvent{Uuid::createRandom(), now(), m_focusedElapsedSeconds, kind});
+    setCurrentEvents(std::move(events));
 }
 
 void AppStore::recordMindWander()

@@ -86,7 +86,7 @@ void AppStore::startSession(std::optional<std::int64_t> minutes)
     draft.taskName = selectedTaskName();
     draft.startEnergy = m_currentStartEnergy;
     m_draft = draft; // an unreviewed earlier round is dropped
-    m_currentEvents.clear();
+    setCurrentEvents({});
 
     m_plannedSeconds = m * 60;
     setRemainingSeconds(m_plannedSeconds);
@@ -202,8 +202,8 @@ void AppStore::abandonSession()
     setRemainingSeconds(0);
     setBreakRemainingSeconds(0);
     setFocusedElapsedSeconds(0);
-    m_currentEvents.clear();
     m_draft.reset();
+    setCurrentEvents({});
     m_pendingCompleted = false;
     setPhase(SessionPhase::idle);
     emit phaseChanged();

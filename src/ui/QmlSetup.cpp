@@ -1,0 +1,25 @@
+#include "QmlSetup.h"
+
+#include "SettingsBridge.h"
+#include "Symbols.h"
+#include "ViewText.h"
+
+#include <QQmlEngine>
+
+namespace tessary::ui {
+
+void setUpQml(QQmlEngine &engine, AppStore &store)
+{
+    Symbols::registerFont();
+    // Owned by the store so they live exactly as long as what they read.
+    auto *settings = new SettingsBridge(&store, &store);
+    auto *views = new ViewText(&store, &store);
+    auto *symbols = new Symbols(&store);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "AppStore", &store);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Settings", settings);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Views", views);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Symbols", symbols);
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+}
+
+} // namespace tessary::ui

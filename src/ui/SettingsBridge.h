@@ -1,0 +1,74 @@
+#pragma once
+
+#include "engine/AppStore.h"
+
+#include <QObject>
+#include <QStringList>
+
+namespace tessary::ui {
+
+// The settings as QML properties. Reads give the effective values (absent optionals
+// as their defaults); writes go through the store, which normalises and saves them.
+class SettingsBridge : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int selectedDurationMinutes READ selectedDurationMinutes WRITE setSelectedDurationMinutes NOTIFY changed)
+    Q_PROPERTY(int reminderMinimumMinutes READ reminderMinimumMinutes WRITE setReminderMinimumMinutes NOTIFY changed)
+    Q_PROPERTY(int reminderMaximumMinutes READ reminderMaximumMinutes WRITE setReminderMaximumMinutes NOTIFY changed)
+    Q_PROPERTY(bool showNextReminder READ showNextReminder WRITE setShowNextReminder NOTIFY changed)
+    Q_PROPERTY(bool autoPlayMusic READ autoPlayMusic WRITE setAutoPlayMusic NOTIFY changed)
+    Q_PROPERTY(bool musicServiceIsNetEase READ musicServiceIsNetEase NOTIFY changed)
+    Q_PROPERTY(QStringList taskNames READ taskNames NOTIFY changed)
+    Q_PROPERTY(bool darkAppearance READ darkAppearance NOTIFY changed)
+    Q_PROPERTY(bool floatingTimerOnMinimize READ floatingTimerOnMinimize WRITE setFloatingTimerOnMinimize NOTIFY changed)
+    Q_PROPERTY(bool floatingSignalButtons READ floatingSignalButtons WRITE setFloatingSignalButtons NOTIFY changed)
+    Q_PROPERTY(bool ambientFollowsFocus READ ambientFollowsFocus WRITE setAmbientFollowsFocus NOTIFY changed)
+    Q_PROPERTY(double ambientMasterVolume READ ambientMasterVolume WRITE setAmbientMasterVolume NOTIFY changed)
+    Q_PROPERTY(QStringList selectedAmbientSounds READ selectedAmbientSounds NOTIFY changed)
+    // Changes with every settings change, so bindings that call functions re-run.
+    Q_PROPERTY(int revision READ revision NOTIFY changed)
+
+public:
+    explicit SettingsBridge(AppStore *store, QObject *parent = nullptr);
+
+    int selectedDurationMinutes() const { return int(s().selectedDurationMinutes); }
+    void setSelectedDurationMinutes(int v);
+    int reminderMinimumMinutes() const { return int(s().reminderMinimumMinutes); }
+    void setReminderMinimumMinutes(int v);
+    int reminderMaximumMinutes() const { return int(s().reminderMaximumMinutes); }
+    void setReminderMaximumMinutes(int v);
+    bool showNextReminder() const { return s().showNextReminder; }
+    void setShowNextReminder(bool v);
+    bool autoPlayMusic() const { return s().autoPlayMusic; }
+    void setAutoPlayMusic(bool v);
+    bool musicServiceIsNetEase() const { return s().effectiveMusicService() == MusicService::netEase; }
+    QStringList taskNames() const { return s().taskNames.value_or(QStringList()); }
+    bool darkAppearance() const { return s().effectiveAppearanceMode() == AppearanceMode::dark; }
+    bool floatingTimerOnMinimize() const { return s().effectiveFloatingTimerOnMinimize(); }
+    void setFloatingTimerOnMinimize(bool v);
+    bool floatingSignalButtons() const { return s().effectiveFloatingSignalButtons(); }
+    void setFloatingSignalButtons(bool v);
+    bool ambientFollowsFocus() const { return s().effectiveAmbientFollowsFocus(); }
+    void setAmbientFollowsFocus(bool v);
+    double ambientMasterVolume() const { return s().effectiveAmbientMasterVolume(); }
+    void setAmbientMasterVolume(double v);
+    QStringList selectedAmbientSounds() const;
+    Q_INVOKABLE double ambientVolume(const QString &sound) const;
+    int revision() const { return m_revision; }
+
+signals:
+    void changed();
+
+private:
+    const AppSettings &s() const { return m_store->settings(); }
+    template <typename F>
+    void edit(F f)
+    {
+        AppSettings copy = m_store->settings();
+        f(copy);
+        m_store->setSettings(copy);
+    }
+    AppStore *m_store;
+    int m_revision = 0;
+};
+
+} // namespace tessary::ui

@@ -75,7 +75,7 @@ Item {
         Loader {
             anchors.centerIn: parent
             active: AppStore.showCompletionSheet // a fresh sheet, fresh ratings, each time
-            sourceComponent: CompletionView {}
+            sourceComponent: CompletionView { objectName: "completionView" }
         }
     }
 }

@@ -1,0 +1,170 @@
+// Renders every screen and dialog of the main window, in both appearances, from a
+// fixed archive and a fixed clock, into PNG files:
+//   tessary-screenshots <output directory>
+// Runs under the offscreen platform; nothing touches the user's data.
+
+#include "ArchiveFactory.h"
+#include "StoreHarness.h"
+#include "ui/QmlSetup.h"
+#include "ui/Symbols.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+using namespace tessary;
+
+namespace {
+
+void settle(int ms = 450)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QQuickItem *findByObjectName(QQuickItem *root, const QString &name)
+{
+    return root->findChild<QQuickItem *>(name);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+    QApplication app(argc, argv);
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    QApplication::setFont(font);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(outDir);
+
+    // A store on a private directory with a seeded archive: rounds every few hours
+    // up to this morning, so today's figures and the streak are not empty.
+    fakes::StoreHarness h;
+    h.clock.t = *Timestamp::parseIso8601("2026-12-06T07:30:00Z"); // 15:30 in Shanghai
+    AppSettings seeded;
+    seeded.taskNames = QStringList{QStringLiteral("高等数学"), QStringLiteral("English reading"),
+                                   QStringLiteral("写作 · 第二章")};
+    seeded.selectedTaskName = QStringLiteral("高等数学");
+    seeded.ambientSounds = QStringList{QStringLiteral("rain"), QStringLiteral("brownNoise")};
+    seeded.showNextReminder = true;
+    Persistence::save(h.dataPath(), seeded, fixtures::makeArchive(40, 10, h.clock.t.addSecs(-3 * 3600)));
+    AppStore &store = h.open(QTimeZone("Asia/Shanghai"));
+
+    QQmlEngine engine;
+    ui::setUpQml(engine, store);
+    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
+    QObject *object = component.create();
+    if (!object) {
+        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+        return 1;
+    }
+    auto *content = qobject_cast<QQuickItem *>(object);
+    QQuickWindow window;
+    window.resize(1180, 790);
+    content->setParentItem(window.contentItem());
+    content->setSize(QSizeF(1180, 790));
+    window.show();
+
+    int failures = 0;
+
+    // A sheet of every symbol with its name, to check the table by eye.
+    {
+        const QStringList names = ui::Symbols::names();
+        QImage sheet(900, 40 + 34 * ((names.size() + 2) / 3), QImage::Format_ARGB32);
+        sheet.fill(Qt::white);
+        QPainter p(&sheet);
+        QFont icon(ui::Symbols::registerFont());
+        icon.setPixelSize(22);
+        QFont label(QStringLiteral("Noto Sans CJK SC"));
+        label.setPixelSize(13);
+        for (int i = 0; i < names.size(); ++i) {
+            const int x = 20 + (i % 3) * 295, y = 20 + (i / 3) * 34;
+            p.setFont(icon);
+            p.drawText(QRect(x, y, 30, 30), Qt::AlignCenter, QString(QChar(ui::Symbols::codepoint(names[i]))));
+            p.setFont(label);
+            p.drawText(QRect(x + 38, y, 250, 30), Qt::AlignVCenter, names[i]);
+        }
+        p.end();
+        sheet.save(QDir(outDir).filePath(QStringLiteral("symbols.png")));
+    }
+    auto shoot = [&](const QString &name) {
+        settle();
+        const QImage image = window.grabWindow();
+        const QString path = QDir(outDir).filePath(name + QStringLiteral(".png"));
+        if (image.isNull() || !image.save(path)) {
+            std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+            ++failures;
+        } else {
+            std::printf("%s\n", qPrintable(path));
+        }
+    };
+
+    auto setDark = [&](bool dark) {
+        AppSettings s = store.settings();
+        s.appearanceMode = dark ? AppearanceMode::dark : AppearanceMode::light;
+        store.setSettings(s);
+    };
+
+    for (const bool dark : {true, false}) {
+        const QString suffix = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
+        setDark(dark);
+        store.abandonSession();
+        h.advance(4, false); // let the abandon toast pass
+
+        shoot(QStringLiteral("focus-idle") + suffix);
+
+        h.random.queued = {240};
+        store.startSession();
+        h.advance(130);
+        store.recordMindWander();
+        h.advance(4); // the toast has gone
+        shoot(QStringLiteral("focus-focusing") + suffix);
+
+        store.recordFatigue();
+        shoot(QStringLiteral("toast") + suffix);
+        h.advance(4);
+
+        store.togglePause();
+        shoot(QStringLiteral("focus-paused") + suffix);
+        store.togglePause();
+
+        h.random.queued = {200};
+        h.advance(240);
+        h.advance(3); // three seconds into the micro-break
+        shoot(QStringLiteral("focus-micro-break") + suffix);
+        store.resumeAfterMicroBreak();
+
+        store.setShowSessionEndDialog(true);
+        shoot(QStringLiteral("end-dialog") + suffix);
+        store.setShowSessionEndDialog(false);
+
+        store.finishSession(false);
+        h.advance(4, false);
+        shoot(QStringLiteral("review-sheet") + suffix);
+
+        if (QQuickItem *sheet = findByObjectName(content, QStringLiteral("completionView"))) {
+            sheet->setProperty("showAbandonConfirmation", true);
+            shoot(QStringLiteral("abandon-confirmation") + suffix);
+            sheet->setProperty("showAbandonConfirmation", false);
+        } else {
+            std::fprintf(stderr, "review sheet not found\n");
+            ++failures;
+        }
+        store.abandonSession();
+    }
+    delete object;
+    return failures == 0 ? 0 : 1;
+}

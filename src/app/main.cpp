@@ -1,13 +1,14 @@
 // Composition root: the real clock, randomness, timers and data directory, the one
-// store, and the main window.
+// store, and the windows.
 
 #include "engine/AppStore.h"
 #include "records/Persistence.h"
 #include "ui/QmlSetup.h"
+#include "ui/SingleInstance.h"
+#include "ui/WindowController.h"
 
-#include <QFont>
 #include <QApplication>
-#include <QQmlApplicationEngine>
+#include <QFont>
 #include <QQmlEngine>
 
 #include <cstdio>
@@ -20,14 +21,19 @@ int main(int argc, char *argv[])
         std::fputs("汀禾需要图形桌面：没有找到显示（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。\n", stderr);
         return 1;
     }
-    QApplication app(argc, argv); // widgets: the tray menu and, later, the charts
-    QGuiApplication::setApplicationName(QStringLiteral("Tessary"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("汀禾"));
-    QGuiApplication::setApplicationVersion(QStringLiteral(TESSARY_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tessary"));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessary"));
+    QApplication::setApplicationDisplayName(QStringLiteral("汀禾"));
+    QApplication::setApplicationVersion(QStringLiteral(TESSARY_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("tessary"));
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setStyleHint(QFont::SansSerif);
-    QGuiApplication::setFont(font);
+    QApplication::setFont(font);
+
+    // A second launch hands over to the running instance: one store per document.
+    tessary::ui::SingleInstance instance;
+    if (instance.handOverToRunningInstance())
+        return 0;
 
     tessary::SystemClock clock;
     tessary::SystemRandom random;
@@ -47,11 +53,13 @@ int main(int argc, char *argv[])
     tessary::AppStore store(services);
     // A settings change made just before quitting is written, not lost.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::flushPendingSave);
-    QQmlApplicationEngine engine;
+
+    QQmlEngine engine;
     tessary::ui::setUpQml(engine, store);
-    QObject::connect(
-        &engine, &QQmlApplicationEngine::objectCreationFailed, &app, [] { QCoreApplication::exit(1); },
-        Qt::QueuedConnection);
-    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MainWindow.qml")));
+    tessary::ui::WindowController windows(engine, store);
+    if (!windows.createMainWindow())
+        return 1;
+    QObject::connect(&instance, &tessary::ui::SingleInstance::activationRequested, &windows,
+                     &tessary::ui::WindowController::showMainWindow);
     return app.exec();
 }

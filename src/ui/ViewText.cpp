@@ -77,6 +77,17 @@ QString phaseSymbol(SessionPhase phase)
 
 QString menuTimeText(std::int64_t remainingSeconds) { return text::clockText(std::max<std::int64_t>(remainingSeconds, 0)); }
 
+QString menuBarMode(SessionPhase phase)
+{
+    switch (phase) {
+    case SessionPhase::completed: return QStringLiteral("review");
+    case SessionPhase::microBreak: return QStringLiteral("break");
+    case SessionPhase::focusing:
+    case SessionPhase::paused: return QStringLiteral("running");
+    default: return QStringLiteral("start");
+    }
+}
+
 bool floatingTimerVisible(bool mainWindowMinimised, bool sessionActive, std::optional<bool> floatingTimerOnMinimize,
                           std::optional<bool> floatingSignalButtons)
 {
@@ -159,6 +170,7 @@ QVariantList ViewText::ambientSounds() const
 QString ViewText::energyLabel(qint64 energy) const { return ui::energyLabel(energy); }
 QString ViewText::phaseSymbol(int phase) const { return ui::phaseSymbol(toPhase(phase)); }
 QString ViewText::menuTimeText(qint64 remaining) const { return ui::menuTimeText(remaining); }
+QString ViewText::menuBarMode(int phase) const { return ui::menuBarMode(toPhase(phase)); }
 QString ViewText::clockText(qint64 seconds) const { return text::clockText(seconds); }
 
 } // namespace tessary::ui

@@ -31,6 +31,9 @@ QString energyLabel(std::int64_t energy);
 QString phaseSymbol(SessionPhase phase);
 // The menu-bar popover's time: "%02d:%02d", never below 00:00.
 QString menuTimeText(std::int64_t remainingSeconds);
+// What the tray offers: "start" (no round), "review" (a review is pending: never a
+// new round under it), "running" (focusing or paused) or "break".
+QString menuBarMode(SessionPhase phase);
 // Whether the floating countdown belongs on screen.
 bool floatingTimerVisible(bool mainWindowMinimised, bool sessionActive, std::optional<bool> floatingTimerOnMinimize,
                           std::optional<bool> floatingSignalButtons);
@@ -72,6 +75,7 @@ public:
     Q_INVOKABLE QString energyLabel(qint64 energy) const;
     Q_INVOKABLE QString phaseSymbol(int phase) const;
     Q_INVOKABLE QString menuTimeText(qint64 remaining) const;
+    Q_INVOKABLE QString menuBarMode(int phase) const;
     Q_INVOKABLE QString clockText(qint64 seconds) const;
 
 private:

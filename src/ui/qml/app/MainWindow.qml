@@ -14,4 +14,5 @@ Window {
     visible: true
     color: TessaryTheme.background
     ContentView { anchors.fill: parent }
+    Shortcut { sequence: StandardKey.Quit; context: Qt.ApplicationShortcut; onActivated: Qt.quit() }
 }

@@ -1,0 +1,170 @@
+#include "WindowController.h"
+
+#include "Symbols.h"
+#include "ViewText.h"
+#include "engine/AppStore.h"
+#include "records/Log.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QPainter>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+namespace tessary::ui {
+
+namespace {
+QIcon glyphIcon(const QString &symbol, const QColor &color)
+{
+    QIcon icon;
+    for (int size : {16, 22, 32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        QFont font(Symbols::registerFont());
+        font.setPixelSize(int(size * 0.92));
+        p.setFont(font);
+        p.setPen(color);
+        p.drawText(pixmap.rect(), Qt::AlignCenter, QString(QChar(Symbols::codepoint(symbol))));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+} // namespace
+
+WindowController::WindowController(QQmlEngine &engine, AppStore &store, QObject *parent)
+    : QObject(parent), m_engine(engine), m_store(store)
+{
+}
+
+WindowController::~WindowController()
+{
+    delete m_menu;
+    delete m_popup;
+}
+
+bool WindowController::createMainWindow()
+{
+    QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MainWindow.qml")));
+    QObject *object = component.create();
+    m_mainWindow = qobject_cast<QQuickWindow *>(object);
+    if (!m_mainWindow) {
+        qCWarning(lcTessary).noquote() << "Tessary main window failed to load:" << component.errorString();
+        delete object;
+        return false;
+    }
+    m_mainWindow->setParent(nullptr);
+    createTray();
+    return true;
+}
+
+void WindowController::showMainWindow()
+{
+    if (!m_mainWindow)
+        return;
+    if (m_mainWindow->visibility() == QWindow::Minimized || m_mainWindow->visibility() == QWindow::Hidden)
+        m_mainWindow->showNormal();
+    else
+        m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->requestActivate();
+}
+
+void WindowController::createTray()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return; // without a tray, closing the main window quits as usual
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_tray = new QSystemTrayIcon(this);
+    m_menu = new QMenu();
+    connect(m_menu, &QMenu::aboutToShow, this, &WindowController::rebuildContextMenu);
+    rebuildContextMenu();
+    m_tray->setContextMenu(m_menu);
+    m_tray->setToolTip(QStringLiteral("汀禾"));
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            togglePopup();
+    });
+    connect(&m_store, &AppStore::phaseChanged, this, &WindowController::updateTrayIcon);
+    updateTrayIcon();
+    m_tray->show();
+}
+
+void WindowController::updateTrayIcon()
+{
+    if (!m_tray)
+        return;
+    const bool active = m_store.isSessionActive();
+    m_tray->setIcon(glyphIcon(active ? QStringLiteral("leaf.fill") : QStringLiteral("leaf"),
+                              active ? QColor(0x78, 0xD7, 0xB2) : QColor(0x9C, 0xAC, 0xA7)));
+}
+
+void WindowController::rebuildContextMenu()
+{
+    m_menu->clear();
+    const QString mode = menuBarMode(m_store.phase());
+    if (mode == QLatin1String("start")) {
+        m_menu->addAction(QStringLiteral("开始 %1 分钟").arg(m_store.settings().selectedDurationMinutes), &m_store,
+                          [this] { m_store.startSession(); });
+    } else if (mode == QLatin1String("review")) {
+        // A pending review is finished first; a new round never starts under it.
+        m_menu->addAction(QStringLiteral("回到复盘"), this, &WindowController::showMainWindow);
+    } else if (mode == QLatin1String("break")) {
+        m_menu->addAction(QStringLiteral("现在继续"), &m_store, [this] {
+            if (m_store.phase() == SessionPhase::microBreak)
+                m_store.resumeAfterMicroBreak();
+        });
+    } else {
+        m_menu->addAction(m_store.phase() == SessionPhase::paused ? QStringLiteral("继续") : QStringLiteral("暂停"),
+                          &m_store, [this] { m_store.togglePause(); });
+        m_menu->addAction(QStringLiteral("我走神了"), &m_store, [this] { m_store.recordMindWander(); });
+    }
+    m_menu->addSeparator();
+    m_menu->addAction(m_store.isAmbientPlaying() ? QStringLiteral("暂停环境音") : QStringLiteral("播放环境音"), &m_store,
+                      [this] { m_store.toggleAmbientPlayback(); });
+    m_menu->addAction(QStringLiteral("显示汀禾"), this, &WindowController::showMainWindow);
+    m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("退出汀禾"), qApp, &QCoreApplication::quit);
+}
+
+void WindowController::togglePopup()
+{
+    if (m_popup && m_popup->isVisible()) {
+        m_popup->hide();
+        return;
+    }
+    if (!m_popup) {
+        QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MenuBarView.qml")));
+        auto *item = qobject_cast<QQuickItem *>(component.create());
+        if (!item) {
+            qCWarning(lcTessary).noquote() << "Tessary tray popup failed to load:" << component.errorString();
+            return;
+        }
+        m_popup = new QQuickWindow();
+        m_popup->setFlags(Qt::Popup | Qt::FramelessWindowHint);
+        m_popup->setColor(Qt::transparent);
+        item->setParentItem(m_popup->contentItem());
+        m_popup->resize(int(item->width()), int(item->implicitHeight()));
+        connect(item, &QQuickItem::implicitHeightChanged, m_popup, [this, item] { m_popup->resize(int(item->width()), int(item->implicitHeight())); });
+        connect(item, SIGNAL(showMainWindowRequested()), this, SLOT(showMainWindow()));
+        connect(item, SIGNAL(showMainWindowRequested()), m_popup, SLOT(hide()));
+    }
+    // Beside the tray icon, kept on the screen.
+    QPoint at = QCursor::pos() - QPoint(m_popup->width() / 2, 0);
+    if (const QScreen *screen = QGuiApplication::screenAt(QCursor::pos())) {
+        const QRect area = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), area.right() - m_popup->width()));
+        at.setY(std::clamp(at.y() + 12, area.top(), area.bottom() - m_popup->height()));
+    }
+    m_popup->setPosition(at);
+    m_popup->show();
+    m_popup->requestActivate();
+}
+
+} // namespace tessary::ui

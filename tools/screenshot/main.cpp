@@ -1,7 +1,8 @@
-// Renders every screen and dialog of the main window, in both appearances, from a
-// fixed archive and a fixed clock, into PNG files:
-//   tessary-screenshots <output directory>
-// Runs under the offscreen platform; nothing touches the user's data.
+// Renders every screen and dialog of the main window and the tray popup, in both
+// appearances, from a fixed archive and a fixed clock, into PNG files:
+//   tessary-screenshots [--fail-on-warnings] <output directory>
+// Runs under the offscreen platform; nothing touches the user's data. With
+// --fail-on-warnings (the QML smoke test) any QML warning or error fails the run.
 
 #include "ArchiveFactory.h"
 #include "StoreHarness.h"
@@ -31,6 +32,19 @@ void settle(int ms = 450)
     loop.exec();
 }
 
+int g_warnings = 0;
+
+void countWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    // The offscreen platform has no runtime directory; that notice is not ours.
+    if (message.startsWith(QStringLiteral("QStandardPaths:")))
+        return;
+    if (type != QtDebugMsg && type != QtInfoMsg) {
+        ++g_warnings;
+        std::fprintf(stderr, "warning: %s\n", qPrintable(message));
+    }
+}
+
 QQuickItem *findByObjectName(QQuickItem *root, const QString &name)
 {
     return root->findChild<QQuickItem *>(name);
@@ -47,7 +61,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     QApplication::setFont(font);
-    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QStringList args = QApplication::arguments().mid(1);
+    const bool failOnWarnings = args.removeAll(QStringLiteral("--fail-on-warnings")) > 0;
+    const QString outDir = args.isEmpty() ? QStringLiteral("screenshots") : args.front();
+    qInstallMessageHandler(countWarnings);
     QDir().mkpath(outDir);
 
     // A store on a private directory with a seeded archive: rounds every few hours
@@ -72,6 +89,16 @@ int main(int argc, char *argv[])
         return 1;
     }
     auto *content = qobject_cast<QQuickItem *>(object);
+    QQmlComponent menuComponent(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MenuBarView.qml")));
+    auto *menu = qobject_cast<QQuickItem *>(menuComponent.create());
+    QQmlComponent windowComponent(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MainWindow.qml")));
+    if (!menu || !windowComponent.isReady()) {
+        std::fprintf(stderr, "%s%s\n", qPrintable(menuComponent.errorString()), qPrintable(windowComponent.errorString()));
+        return 1;
+    }
+    QQuickWindow menuWindow;
+    menuWindow.setColor(Qt::transparent);
+    menu->setParentItem(menuWindow.contentItem());
     QQuickWindow window;
     window.resize(1180, 790);
     content->setParentItem(window.contentItem());
@@ -100,9 +127,9 @@ int main(int argc, char *argv[])
         p.end();
         sheet.save(QDir(outDir).filePath(QStringLiteral("symbols.png")));
     }
-    auto shoot = [&](const QString &name) {
+    auto shootWindow = [&](QQuickWindow &w, const QString &name) {
         settle();
-        const QImage image = window.grabWindow();
+        const QImage image = w.grabWindow();
         const QString path = QDir(outDir).filePath(name + QStringLiteral(".png"));
         if (image.isNull() || !image.save(path)) {
             std::fprintf(stderr, "could not write %s\n", qPrintable(path));
@@ -110,6 +137,14 @@ int main(int argc, char *argv[])
         } else {
             std::printf("%s\n", qPrintable(path));
         }
+    };
+    auto shoot = [&](const QString &name) { shootWindow(window, name); };
+    auto shootMenu = [&](const QString &name) {
+        menuWindow.show();
+        settle(150); // the popup's height follows its content
+        menuWindow.resize(int(menu->width()), int(menu->implicitHeight()));
+        shootWindow(menuWindow, name);
+        menuWindow.hide();
     };
 
     auto setDark = [&](bool dark) {
@@ -125,6 +160,7 @@ int main(int argc, char *argv[])
         h.advance(4, false); // let the abandon toast pass
 
         shoot(QStringLiteral("focus-idle") + suffix);
+        shootMenu(QStringLiteral("tray-popup-idle") + suffix);
 
         h.random.queued = {240};
         store.startSession();
@@ -132,6 +168,7 @@ int main(int argc, char *argv[])
         store.recordMindWander();
         h.advance(4); // the toast has gone
         shoot(QStringLiteral("focus-focusing") + suffix);
+        shootMenu(QStringLiteral("tray-popup-focusing") + suffix);
 
         store.recordFatigue();
         shoot(QStringLiteral("toast") + suffix);
@@ -145,6 +182,7 @@ int main(int argc, char *argv[])
         h.advance(240);
         h.advance(3); // three seconds into the micro-break
         shoot(QStringLiteral("focus-micro-break") + suffix);
+        shootMenu(QStringLiteral("tray-popup-micro-break") + suffix);
         store.resumeAfterMicroBreak();
 
         store.setShowSessionEndDialog(true);
@@ -154,6 +192,7 @@ int main(int argc, char *argv[])
         store.finishSession(false);
         h.advance(4, false);
         shoot(QStringLiteral("review-sheet") + suffix);
+        shootMenu(QStringLiteral("tray-popup-review-pending") + suffix);
 
         if (QQuickItem *sheet = findByObjectName(content, QStringLiteral("completionView"))) {
             sheet->setProperty("showAbandonConfirmation", true);
@@ -165,6 +204,16 @@ int main(int argc, char *argv[])
         }
         store.abandonSession();
     }
+    // The real window loads too (shown briefly, then closed).
+    if (QObject *mainWindow = windowComponent.create()) {
+        settle(200);
+        delete mainWindow;
+    }
     delete object;
+    delete menu;
+    if (failOnWarnings && g_warnings > 0) {
+        std::fprintf(stderr, "%d QML warnings\n", g_warnings);
+        return 1;
+    }
     return failures == 0 ? 0 : 1;
 }

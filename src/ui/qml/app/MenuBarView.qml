@@ -8,6 +8,7 @@ Rectangle {
     id: menu
     signal showMainWindowRequested()
     readonly property string mode: Views.menuBarMode(AppStore.phase)
+    readonly property bool inBreak: mode === "break"
     width: 270
     implicitHeight: body.implicitHeight + 32
     radius: 14
@@ -22,10 +23,10 @@ Rectangle {
 
         Row {
             spacing: 8
-            Symbol { name: menu.mode === "break" ? "sparkles" : "leaf.fill"; size: 15; color: TessaryTheme.mint; anchors.verticalCenter: parent.verticalCenter }
+            Symbol { name: menu.inBreak ? "sparkles" : "leaf.fill"; size: 15; color: TessaryTheme.mint; anchors.verticalCenter: parent.verticalCenter }
             Label {
                 anchors.verticalCenter: parent.verticalCenter
-                text: menu.mode === "break" ? "微休息" : AppStore.isSessionActive ? "专注中" : "汀禾"
+                text: menu.inBreak ? "微休息" : AppStore.isSessionActive ? "专注中" : "汀禾"
                 size: 15; weight: Font.DemiBold
             }
         }
@@ -51,12 +52,12 @@ Rectangle {
             spacing: 2
             Label { text: Settings.selectedDurationMinutes + " 分钟"; size: 12; color: TessaryTheme.secondaryText }
             Label {
-                text: menu.mode === "break" ? AppStore.breakRemainingSeconds + " 秒后继续" : Views.menuTimeText(AppStore.remainingSeconds)
+                text: menu.inBreak ? AppStore.breakRemainingSeconds + " 秒后继续" : Views.menuTimeText(AppStore.remainingSeconds)
                 size: 30; weight: Font.Bold
             }
         }
         SecondaryButton {
-            visible: menu.mode === "break"
+            visible: menu.inBreak
             Layout.fillWidth: true
             text: "现在继续"
             onClicked: if (AppStore.phase === AppStore.MicroBreak) AppStore.resumeAfterMicroBreak()

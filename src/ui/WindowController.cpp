@@ -18,6 +18,8 @@
 
 namespace tessary::ui {
 
+Q_LOGGING_CATEGORY(lcStartup, "tessary.startup", QtWarningMsg)
+
 namespace {
 QIcon glyphIcon(const QString &symbol, const QColor &color)
 {
@@ -60,6 +62,14 @@ bool WindowController::createMainWindow()
         return false;
     }
     m_mainWindow->setParent(nullptr);
+    // For start-up measurements: QT_LOGGING_RULES="tessary.startup=true".
+    connect(m_mainWindow, &QQuickWindow::frameSwapped, this, [] {
+        static bool reported = false;
+        if (!reported) {
+            reported = true;
+            qCInfo(lcStartup).noquote() << "first frame";
+        }
+    });
     createTray();
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
 
@@ -13,6 +14,8 @@ class AppStore;
 }
 
 namespace tessary::ui {
+
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
 // Owns the application's surfaces: the main window, the tray icon with its popup
 // and context menu. Main thread only.

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -139,6 +140,15 @@ int main(int argc, char *argv[])
         }
     };
     auto shoot = [&](const QString &name) { shootWindow(window, name); };
+    auto pressEscape = [&] {
+        window.requestActivate();
+        settle(100);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QGuiApplication::sendEvent(&window, &press);
+        QGuiApplication::sendEvent(&window, &release);
+        settle(250);
+    };
     auto shootMenu = [&](const QString &name) {
         menuWindow.show();
         settle(150); // the popup's height follows its content
@@ -187,7 +197,16 @@ int main(int argc, char *argv[])
 
         store.setShowSessionEndDialog(true);
         shoot(QStringLiteral("end-dialog") + suffix);
-        store.setShowSessionEndDialog(false);
+        pressEscape();
+        if (store.showSessionEndDialog()) {
+            std::fprintf(stderr, "Escape did not close the end dialog\n");
+            ++failures;
+            store.setShowSessionEndDialog(false);
+        }
+        if (!store.isSessionActive()) {
+            std::fprintf(stderr, "Escape on the end dialog ended the round\n");
+            ++failures;
+        }
 
         store.finishSession(false);
         h.advance(4, false);
@@ -197,7 +216,11 @@ int main(int argc, char *argv[])
         if (QQuickItem *sheet = findByObjectName(content, QStringLiteral("completionView"))) {
             sheet->setProperty("showAbandonConfirmation", true);
             shoot(QStringLiteral("abandon-confirmation") + suffix);
-            sheet->setProperty("showAbandonConfirmation", false);
+            pressEscape();
+            if (sheet->property("showAbandonConfirmation").toBool() || !store.showCompletionSheet()) {
+                std::fprintf(stderr, "Escape on the discard confirmation did not return to the review\n");
+                ++failures;
+            }
         } else {
             std::fprintf(stderr, "review sheet not found\n");
             ++failures;

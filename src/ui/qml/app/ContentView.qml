@@ -38,6 +38,15 @@ Item {
         }
     }
 
+    // Escape goes to the end dialog while it is up, wherever focus was before.
+    Connections {
+        target: AppStore
+        function onShowSessionEndDialogChanged() {
+            if (AppStore.showSessionEndDialog)
+                endDialog.forceActiveFocus()
+        }
+    }
+
     // Round-end overlay.
     Rectangle {
         anchors.fill: parent
@@ -48,10 +57,10 @@ Item {
         Behavior on opacity { NumberAnimation { duration: 180; easing.type: Easing.OutQuad } }
         MouseArea { anchors.fill: parent; onClicked: AppStore.showSessionEndDialog = false }
         SessionEndDialog {
+            id: endDialog
             anchors.centerIn: parent
             scale: AppStore.showSessionEndDialog ? 1 : 0.96
             Behavior on scale { NumberAnimation { duration: 180; easing.type: Easing.OutQuad } }
-            focus: AppStore.showSessionEndDialog
             onContinueRequested: AppStore.showSessionEndDialog = false
             onReviewRequested: {
                 AppStore.showSessionEndDialog = false
@@ -74,6 +83,7 @@ Item {
         MouseArea { anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.AllButtons; onWheel: (w) => w.accepted = true }
         Loader {
             anchors.centerIn: parent
+            onLoaded: item.forceActiveFocus() // Escape reaches the sheet's discard confirmation
             active: AppStore.showCompletionSheet // a fresh sheet, fresh ratings, each time
             sourceComponent: CompletionView { objectName: "completionView" }
         }

@@ -15,6 +15,9 @@ Item {
     property string note: ""
     property bool showAbandonConfirmation: false
     readonly property string task: Views.taskLabel(AppStore.draftTaskName, AppStore.selectedTaskName)
+    // Escape only ever closes the discard confirmation; the sheet itself stays.
+    focus: true
+    Keys.onEscapePressed: showAbandonConfirmation = false
 
     BackgroundGradient { anchors.fill: parent; layer.enabled: true }
     Rectangle { anchors.fill: parent; color: "transparent"; radius: 18; border.color: TessaryTheme.hairline }
@@ -124,7 +127,6 @@ Item {
             anchors.centerIn: parent
             scale: sheet.showAbandonConfirmation ? 1 : 0.96
             Behavior on scale { NumberAnimation { duration: 180; easing.type: Easing.OutQuad } }
-            focus: sheet.showAbandonConfirmation
             onCancelRequested: sheet.showAbandonConfirmation = false
             onConfirmRequested: {
                 sheet.showAbandonConfirmation = false

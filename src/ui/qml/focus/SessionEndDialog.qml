@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tessary.Ui
 
@@ -37,7 +38,15 @@ DialogCard {
             Symbol {
                 Layout.alignment: Qt.AlignTop
                 name: "xmark"; size: 14; color: TessaryTheme.secondaryText
-                MouseArea { anchors.fill: parent; anchors.margins: -6; onClicked: dialog.continueRequested() }
+                MouseArea {
+                    anchors.fill: parent
+                    anchors.margins: -6
+                    hoverEnabled: true
+                    onClicked: dialog.continueRequested()
+                    ToolTip.visible: containsMouse
+                    ToolTip.text: "继续专注"
+                    ToolTip.delay: 500
+                }
             }
         }
 

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import Tessary.Ui
 
 // Quiet action button: 14 pt medium on a faint fill with a hairline outline.
@@ -32,5 +33,8 @@ Rectangle {
         hoverEnabled: true
         cursorShape: Qt.PointingHandCursor
         onClicked: button.clicked()
+        ToolTip.visible: button.toolTip !== "" && containsMouse
+        ToolTip.text: button.toolTip
+        ToolTip.delay: 500
     }
 }

@@ -1,0 +1,101 @@
+#include "Analysis.h"
+#include "Loops.h"
+#include "Mastering.h"
+#include "SignalChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+
+namespace tessary::soundgen {
+namespace {
+
+constexpr std::uint64_t kSeed = 2024;
+// Long enough for every recipe's texture (a wave, a few bird phrases), short enough for tests.
+constexpr std::size_t kTestFrames = 12 * kSampleRate + 321; // odd length: nothing may assume round numbers
+
+const Buffer &shippedLoop(Loop loop)
+{
+    static std::map<Loop, Buffer> cache;
+    auto it = cache.find(loop);
+    if (it == cache.end())
+        it = cache.emplace(loop, renderLoop(loop, {kSeed, kTestFrames})).first;
+    return it->second;
+}
+
+// The brightness each loop should have: rain and insects high, sea and wind low.
+struct Character {
+    Loop loop;
+    double minCentroidHz, maxCentroidHz;
+};
+
+class soundgen_EveryLoop : public ::testing::TestWithParam<Character> {};
+
+TEST_P(soundgen_EveryLoop, HasTheExactLengthTwoDistinctChannelsTheTargetLoudnessAndNoClipping)
+{
+    const Buffer &b = shippedLoop(GetParam().loop);
+    ASSERT_EQ(b.channelCount(), 2);
+    EXPECT_EQ(b.frames(), kTestFrames);
+    EXPECT_NE(b.left(), b.right());
+    EXPECT_NEAR(integratedLoudness(b, true), kLoopLoudnessLufs, 0.05);
+    EXPECT_LE(peakDb(b), kPeakCeilingDb);
+    // Loudness-matched but not squashed: the RMS stays in a sane band around the target.
+    EXPECT_GT(rmsDb(b), kLoopLoudnessLufs - 10.0);
+    EXPECT_LT(rmsDb(b), kLoopLoudnessLufs + 6.0);
+}
+
+TEST_P(soundgen_EveryLoop, WrapsWithoutASeam)
+{
+    const Buffer &b = shippedLoop(GetParam().loop);
+    for (const auto &c : b.channels) {
+        const auto s = testing::seam(c);
+        EXPECT_LE(s.jump, s.typicalJump);
+        EXPECT_LE(s.roughness, s.typicalRoughness);
+        EXPECT_LE(s.levelStep, s.typicalLevelStep);
+    }
+}
+
+TEST_P(soundgen_EveryLoop, HasTheBrightnessOfWhatItIsNamed)
+{
+    const double centroid = spectralCentroid(shippedLoop(GetParam().loop));
+    EXPECT_GE(centroid, GetParam().minCentroidHz);
+    EXPECT_LE(centroid, GetParam().maxCentroidHz);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loops, soundgen_EveryLoop,
+                         ::testing::Values(Character{Loop::Rain, 2500, 5000}, Character{Loop::Waves, 200, 900},
+                                           Character{Loop::Stream, 600, 1600}, Character{Loop::Wind, 500, 2000},
+                                           Character{Loop::Fire, 300, 1500}, Character{Loop::Birds, 900, 3500},
+                                           Character{Loop::Crickets, 3000, 5000}),
+                         [](const auto &info) { return std::string(loopName(info.param.loop)); });
+
+TEST(soundgen_Loops, RainIsBrighterThanWavesAndCricketsBrighterThanWind)
+{
+    EXPECT_GT(spectralCentroid(shippedLoop(Loop::Rain)), 2.0 * spectralCentroid(shippedLoop(Loop::Waves)));
+    EXPECT_GT(spectralCentroid(shippedLoop(Loop::Crickets)), 1.5 * spectralCentroid(shippedLoop(Loop::Wind)));
+}
+
+TEST(soundgen_Loops, TheSameSeedGivesTheSameSamplesAndAnotherSeedDiffers)
+{
+    // Short loops keep this cheap; every recipe must cope with a loop shorter than its slowest events.
+    constexpr std::size_t frames = 3 * kSampleRate;
+    for (const Loop loop : kAllLoops) {
+        SCOPED_TRACE(std::string(loopName(loop)));
+        const Buffer a = renderLoopRaw(loop, {7, frames});
+        EXPECT_EQ(a.channels, renderLoopRaw(loop, {7, frames}).channels);
+        EXPECT_NE(a.channels, renderLoopRaw(loop, {8, frames}).channels);
+    }
+}
+
+TEST(soundgen_Loops, ShippedLengthsAreBetween45And90Seconds)
+{
+    for (const Loop loop : kAllLoops) {
+        EXPECT_GE(loopDefaultSeconds(loop), 45.0) << loopName(loop);
+        EXPECT_LE(loopDefaultSeconds(loop), 90.0) << loopName(loop);
+    }
+}
+
+} // namespace
+} // namespace tessary::soundgen

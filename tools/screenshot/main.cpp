@@ -170,6 +170,14 @@ int main(int argc, char *argv[])
         h.advance(4, false); // let the abandon toast pass
 
         shoot(QStringLiteral("focus-idle") + suffix);
+        if (QQuickItem *focus = findByObjectName(content, QStringLiteral("focusView"))) {
+            // The ambient sounds card sits below the fold.
+            focus->setProperty("contentY", focus->property("contentHeight").toReal() - focus->height());
+            store.toggleAmbientSound(AmbientSound::fire);
+            shoot(QStringLiteral("focus-ambient-card") + suffix);
+            store.toggleAmbientSound(AmbientSound::fire);
+            focus->setProperty("contentY", 0);
+        }
         shootMenu(QStringLiteral("tray-popup-idle") + suffix);
 
         h.random.queued = {240};

@@ -45,12 +45,11 @@ TessaryCard {
             }
             Row {
                 spacing: 6
-                Switch {
+                TessarySwitch {
                     id: follow
                     anchors.verticalCenter: parent.verticalCenter
                     checked: Settings.ambientFollowsFocus
                     onToggled: Settings.ambientFollowsFocus = checked
-                    scale: 0.75
                     ToolTip.visible: hovered
                     ToolTip.text: "开始专注时自动播放，暂停、结束或放弃时自动停下"
                 }
@@ -59,7 +58,7 @@ TessaryCard {
             Row {
                 spacing: 4
                 Symbol { name: "speaker.fill"; size: 12; color: TessaryTheme.secondaryText; anchors.verticalCenter: parent.verticalCenter }
-                Slider {
+                TessarySlider {
                     width: 92
                     anchors.verticalCenter: parent.verticalCenter
                     from: 0; to: 1
@@ -135,9 +134,9 @@ TessaryCard {
                                 ToolTip.text: tile.on ? "移出混音" : "加入混音"
                             }
                         }
-                        Slider {
+                        TessarySlider {
                             width: parent.width
-                            height: 16
+                            tint: tile.tint
                             from: 0; to: 1
                             enabled: tile.on
                             opacity: tile.on ? 1 : 0.35

@@ -7,6 +7,7 @@ import Tessary.Ui
 // Where a round is designed, started, watched and ended.
 Flickable {
     id: view
+    objectName: "focusView"
     contentWidth: width
     contentHeight: column.implicitHeight + 64
     clip: true

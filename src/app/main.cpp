@@ -1,6 +1,9 @@
 // Composition root: the real clock, randomness, timers and data directory, the one
 // store, and the windows.
 
+#include "audio/AlertPlayer.h"
+#include "audio/AmbientPlayer.h"
+#include "audio/QtAudioOutput.h"
 #include "engine/AppStore.h"
 #include "records/Persistence.h"
 #include "ui/QmlSetup.h"
@@ -8,10 +11,27 @@
 #include "ui/WindowController.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QQmlEngine>
 
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+// The generated sounds: the build's resources folder while it exists (running from the build
+// tree), otherwise "sounds" next to the executable (an installed copy).
+QString soundsDirectory()
+{
+    const QString built = QStringLiteral(TESSARY_SOUNDS_DIR);
+    if (QFileInfo(built).isDir())
+        return built;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sounds"));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -38,8 +58,10 @@ int main(int argc, char *argv[])
     tessary::SystemClock clock;
     tessary::SystemRandom random;
     tessary::TimerScheduler scheduler;
-    tessary::SilentSoundPlayer sounds;
-    tessary::UnavailableAmbientOutput ambient;
+    const QString soundsDir = soundsDirectory();
+    tessary::audio::AlertPlayer sounds(soundsDir, std::make_unique<tessary::audio::QtAudioOutput>());
+    tessary::audio::AmbientPlayer ambient(soundsDir, tessary::Persistence::userAmbientDirectory(), random,
+                                          std::make_unique<tessary::audio::QtAudioOutput>());
     tessary::UnavailableMusic music;
     tessary::StoreServices services;
     services.clock = &clock;

@@ -23,17 +23,6 @@ void TimerScheduler::after(int ms, QObject *context, std::function<void()> work)
     QTimer::singleShot(ms, context, std::move(work));
 }
 
-void SilentSoundPlayer::play(const QString &name)
-{
-    qCInfo(lcTessary).noquote() << "Tessary sound output not available; not playing" << name;
-}
-
-bool UnavailableAmbientOutput::play()
-{
-    qCWarning(lcTessary).noquote() << "Tessary ambient engine failed: no audio output in this build";
-    return false;
-}
-
 void UnavailableMusic::testMusic()
 {
     qCInfo(lcTessary).noquote() << "Tessary music control not available in this build";

@@ -91,19 +91,7 @@ public:
     void after(int ms, QObject *context, std::function<void()> work) override;
 };
 
-// Stand-ins until real audio output is wired: they log and report failure honestly.
-class SilentSoundPlayer final : public SoundPlayer {
-public:
-    void play(const QString &name) override;
-};
-
-class UnavailableAmbientOutput final : public AmbientOutput {
-public:
-    bool play() override;
-    void stop() override {}
-    void setLevels(const AmbientLevels &) override {}
-};
-
+// Stands in until music control exists: it logs and starts nothing.
 class UnavailableMusic final : public MusicStarter {
 public:
     void testMusic() override;

@@ -1,6 +1,6 @@
-// Counts the heap allocations of this test binary while a flag is set, to prove that the
-// render-thread entry points never allocate.
+// The render-thread entry points never allocate.
 
+#include "CountingAllocator.h"
 #include "audio/dsp/BrownNoiseGenerator.h"
 #include "audio/dsp/PeakLimiter.h"
 
@@ -10,43 +10,7 @@
 #include <new>
 #include <vector>
 
-namespace {
-
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-
-void *counted(void *p)
-{
-    if (!p)
-        throw std::bad_alloc();
-    if (g_counting)
-        ++g_allocations;
-    return p;
-}
-
-template <typename F>
-long allocationsIn(F f)
-{
-    g_allocations = 0;
-    g_counting = true;
-    f();
-    g_counting = false;
-    return g_allocations;
-}
-
-} // namespace
-
-// Array and nothrow forms forward to these.
-void *operator new(std::size_t n) { return counted(std::malloc(n ? n : 1)); }
-void *operator new(std::size_t n, std::align_val_t a)
-{
-    const auto align = std::size_t(a);
-    return counted(std::aligned_alloc(align, (n + align - 1) / align * align));
-}
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete(void *p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+using tessary::test::allocationsIn;
 
 TEST(dsp_Allocation, RenderAndProcessNeverAllocate)
 {

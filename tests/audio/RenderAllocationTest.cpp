@@ -1,6 +1,7 @@
 // Counts heap allocations while the mix renders, to prove the render path never allocates.
 
 #include "AudioTestSupport.h"
+#include "CountingAllocator.h"
 #include "audio/AmbientPlayer.h"
 
 #include <QTemporaryDir>
@@ -11,36 +12,10 @@
 #include <cstdlib>
 #include <new>
 
-namespace {
-
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-
-void *counted(void *p)
-{
-    if (!p)
-        throw std::bad_alloc();
-    if (g_counting)
-        ++g_allocations;
-    return p;
-}
-
-} // namespace
-
-void *operator new(std::size_t n) { return counted(std::malloc(n ? n : 1)); }
-void *operator new(std::size_t n, std::align_val_t a)
-{
-    const auto align = std::size_t(a);
-    return counted(std::aligned_alloc(align, (n + align - 1) / align * align));
-}
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete(void *p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-
 using namespace tessary;
 using namespace tessary::audio;
 using namespace tessary::audio::test;
+using tessary::test::allocationsIn;
 
 TEST(audio_RenderPath, FullMixRendersWithoutAllocating)
 {
@@ -63,11 +38,7 @@ TEST(audio_RenderPath, FullMixRendersWithoutAllocating)
     ASSERT_TRUE(player.play());
     std::vector<float> out(8192);
 
-    g_allocations = 0;
-    g_counting = true;
-    ::operator delete(::operator new(16));
-    g_counting = false;
-    ASSERT_EQ(g_allocations, 1); // the counter counts
+    ASSERT_EQ(allocationsIn([] { ::operator delete(::operator new(16)); }), 1); // the counter counts
 
     long allocations = 0;
     for (int round = 0; round < 60; ++round) {
@@ -78,12 +49,10 @@ TEST(audio_RenderPath, FullMixRendersWithoutAllocating)
         }
         player.engine().pumpStreaming();
         QCoreApplication::processEvents();
-        g_allocations = 0;
-        g_counting = true;
-        for (int frames : {1, 256, 4096, 0, 1000})
-            player.engine().renderOffline(out.data(), frames);
-        g_counting = false;
-        allocations += g_allocations;
+        allocations += allocationsIn([&] {
+            for (int frames : {1, 256, 4096, 0, 1000})
+                player.engine().renderOffline(out.data(), frames);
+        });
     }
     EXPECT_EQ(allocations, 0);
     float peak = 0;

@@ -127,7 +127,7 @@ bool encodeSettings(JsonWriter &w, const AppSettings &s, std::string *error)
         std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         w.beginObject();
         for (const auto &[name, volume] : entries) {
-            w.key(std::string_view(name.constData(), size_t(name.size())));
+            w.escapedKey(std::string_view(name.constData(), size_t(name.size())));
             if (!w.value(volume))
                 return badNumber("ambientVolumes");
         }

@@ -7,8 +7,16 @@ namespace tessary {
 
 void JsonWriter::newline()
 {
-    m_out.push_back('\n');
-    m_out.append(size_t(m_depth) * 2, ' ');
+    // One append per line: the line break and up to 32 levels of indentation.
+    static constexpr std::string_view kIndent =
+        "\n                                                                ";
+    const size_t width = 1 + size_t(m_depth) * 2;
+    if (width <= kIndent.size()) {
+        m_out.append(kIndent.data(), width);
+    } else {
+        m_out.push_back('\n');
+        m_out.append(width - 1, ' ');
+    }
 }
 
 void JsonWriter::beforeValue()
@@ -42,7 +50,16 @@ void JsonWriter::close(char bracket)
     m_first = false;
 }
 
-void JsonWriter::key(std::string_view name)
+void JsonWriter::key(std::string_view plainName)
+{
+    beforeValue();
+    m_out.push_back('"');
+    m_out.append(plainName);
+    m_out.append("\": ", 3);
+    m_afterKey = true;
+}
+
+void JsonWriter::escapedKey(std::string_view name)
 {
     beforeValue();
     appendEscaped(name);

@@ -20,7 +20,10 @@ public:
     void beginArray() { open('['); }
     void endArray() { close(']'); }
 
-    void key(std::string_view name);
+    // A member name known to need no escaping (our own field names).
+    void key(std::string_view plainName);
+    // A member name from data, escaped as needed.
+    void escapedKey(std::string_view name);
 
     void value(std::string_view utf8);
     void value(const QString &text);

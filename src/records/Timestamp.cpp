@@ -61,9 +61,16 @@ void Timestamp::appendIso8601(std::string &out) const
     const std::int64_t secs = floorDiv(m_ms, 1000);
     const std::int64_t days = floorDiv(secs, 86400);
     const auto sod = unsigned(secs - days * 86400);
-    std::int64_t y;
-    unsigned mo, d;
-    civilFromDays(days, y, mo, d);
+    // Events of one round share their day: remember the last conversion.
+    thread_local std::int64_t cachedDays = INT64_MIN;
+    thread_local std::int64_t cachedY = 0;
+    thread_local unsigned cachedMo = 0, cachedD = 0;
+    if (days != cachedDays) {
+        civilFromDays(days, cachedY, cachedMo, cachedD);
+        cachedDays = days;
+    }
+    const std::int64_t y = cachedY;
+    const unsigned mo = cachedMo, d = cachedD;
     if (y < 0 || y > 9999) {
         // Outside the four-digit years the text form cannot hold; clamp rather than
         // write something no reader accepts.

@@ -77,6 +77,8 @@ int main(int argc, char *argv[])
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::flushPendingSave);
 
     QQmlEngine engine;
+    // Ctrl+Q in QML calls Qt.quit().
+    QObject::connect(&engine, &QQmlEngine::quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     tessary::ui::setUpQml(engine, store);
     tessary::ui::WindowController windows(engine, store);
     if (!windows.createMainWindow())

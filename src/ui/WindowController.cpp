@@ -47,8 +47,10 @@ WindowController::WindowController(QQmlEngine &engine, AppStore &store, QObject 
 
 WindowController::~WindowController()
 {
+    // Windows made from QML go before the engine that made them.
     delete m_menu;
     delete m_popup;
+    delete m_mainWindow;
 }
 
 bool WindowController::createMainWindow()

@@ -26,20 +26,20 @@ std::vector<std::int64_t> poissonEvents(Random &rng, std::size_t frames, double 
 // A gas bubble in water (van den Doel): a damped sine whose pitch rises as it nears the
 // surface. Frequency ∝ 1/radius; `riseSeconds` is the time for the pitch to grow by e.
 struct Bubble {
-    double frequency;
-    double seconds;     // until the ring has decayed by 60 dB
-    double riseSeconds; // pitch × e after this long
+    double frequency = 0.0;
+    double seconds = 0.0;     // until the ring has decayed by 60 dB
+    double riseSeconds = 1.0; // pitch × e after this long
 };
 Channel renderBubble(const Bubble &b);
 
 // A short decaying noise burst through a band-pass: a drop hitting a leaf, a crackle.
 // The envelope's decay is squared when `squared` is set (crackles), plain exponential otherwise.
 struct Burst {
-    double centre;
-    double q;
-    double attackSeconds;
-    double decaySeconds;
-    bool squared;
+    double centre = 1000.0;
+    double q = 1.0;
+    double attackSeconds = 0.0;
+    double decaySeconds = 0.0;
+    bool squared = false;
 };
 Channel renderBurst(Random &rng, const Burst &b);
 

@@ -34,6 +34,7 @@ constexpr Entry kTable[] = {
     {"checkmark", 0xe5ca},                // check
     {"checkmark.circle.fill", 0xe86c},    // check_circle
     {"chevron.right", 0xe5cc},            // chevron_right
+    {"chevron.up.chevron.down", 0xe5d7},  // unfold_more
     {"circle", 0xe836},                   // radio_button_unchecked
     {"circle.dotted", 0xe3a2},            // blur_circular
     {"circle.fill", 0xef4a},              // circle

@@ -179,6 +179,13 @@ int main(int argc, char *argv[])
             focus->setProperty("contentY", 0);
         }
         shootMenu(QStringLiteral("tray-popup-idle") + suffix);
+        if (QQuickItem *picker = findByObjectName(content, QStringLiteral("taskPicker"))) {
+            QObject *popup = picker->property("popup").value<QObject *>();
+            QMetaObject::invokeMethod(popup, "open");
+            shoot(QStringLiteral("task-picker") + suffix);
+            QMetaObject::invokeMethod(popup, "close");
+            settle(200);
+        }
 
         h.random.queued = {240};
         store.startSession();

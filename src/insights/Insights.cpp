@@ -229,4 +229,17 @@ TaskDistribution taskDistribution(const QList<TaskSummary> &summaries)
     return d;
 }
 
+ArchiveTotals archiveTotals(const QList<StudySession> &archive)
+{
+    ArchiveTotals t;
+    std::int64_t ratings = 0;
+    for (const auto &s : archive) {
+        t.minutes += roundedMinutes(s.focusedSeconds);
+        ratings += s.focusRating;
+    }
+    t.sessions = archive.size();
+    t.averageRating = t.sessions == 0 ? 0.0 : double(ratings) / double(t.sessions);
+    return t;
+}
+
 } // namespace tessary::insights

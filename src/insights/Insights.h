@@ -78,4 +78,13 @@ struct TaskDistribution {
 };
 TaskDistribution taskDistribution(const QList<TaskSummary> &summaries);
 
+// The history screen's summary: every session, the sum of their rounded minutes and
+// the mean focus rating (0 for an empty archive).
+struct ArchiveTotals {
+    std::int64_t sessions = 0;
+    std::int64_t minutes = 0;
+    double averageRating = 0.0;
+};
+ArchiveTotals archiveTotals(const QList<StudySession> &archive);
+
 } // namespace tessary::insights

@@ -256,9 +256,9 @@ QByteArray csvText(const QList<StudySession> &sessions, const QTimeZone &zone)
     return out;
 }
 
-bool writeCsv(const QString &filePath, const QList<StudySession> &sessions)
+bool writeCsv(const QString &filePath, const QList<StudySession> &sessions, const QTimeZone &zone)
 {
-    const QByteArray text = csvText(sessions);
+    const QByteArray text = csvText(sessions, zone);
     QString error;
     return writeAtomically(filePath, text.constData(), text.size(), &error);
 }

@@ -42,6 +42,7 @@ LoadResult load(const QString &filePath);
 QByteArray csvText(const QList<StudySession> &sessions, const QTimeZone &zone = QTimeZone::systemTimeZone());
 
 // Writes the CSV atomically to `filePath`, replacing an existing file. True when written.
-bool writeCsv(const QString &filePath, const QList<StudySession> &sessions);
+bool writeCsv(const QString &filePath, const QList<StudySession> &sessions,
+              const QTimeZone &zone = QTimeZone::systemTimeZone());
 
 } // namespace tessary::Persistence

@@ -71,12 +71,14 @@ QString clockText(std::int64_t totalSeconds)
     return QString::asprintf("%02lld:%02lld", (long long)(totalSeconds / 60), (long long)(totalSeconds % 60));
 }
 
+QString uncategorizedTaskName() { return QStringLiteral("未分类"); }
+
 QString displayTaskName(const std::optional<QString> &taskName)
 {
     if (!taskName)
-        return QStringLiteral("未分类");
+        return uncategorizedTaskName();
     const QString t = trimmed(*taskName);
-    return t.isEmpty() ? QStringLiteral("未分类") : t;
+    return t.isEmpty() ? uncategorizedTaskName() : t;
 }
 
 } // namespace tessary::text

@@ -32,6 +32,9 @@ bool canonicallyEqual(const QString &a, const QString &b);
 // "%02d:%02d" of minutes and seconds; minutes are not wrapped into hours (125:00).
 QString clockText(std::int64_t totalSeconds);
 
+// What a round without a task is shown as: "未分类".
+QString uncategorizedTaskName();
+
 // The text shown for a round's task: the trimmed name, or "未分类" when absent or blank.
 QString displayTaskName(const std::optional<QString> &taskName);
 

@@ -1,5 +1,8 @@
 #include "QmlSetup.h"
 
+#include "CsvExport.h"
+#include "HistoryModel.h"
+#include "InsightsModel.h"
 #include "SettingsBridge.h"
 #include "Symbols.h"
 #include "ViewText.h"
@@ -15,10 +18,16 @@ void setUpQml(QQmlEngine &engine, AppStore &store)
     auto *settings = new SettingsBridge(&store, &store);
     auto *views = new ViewText(&store, &store);
     auto *symbols = new Symbols(&store);
+    auto *insights = new InsightsModel(&store, &store);
+    auto *history = new HistoryModel(&store, &store);
+    auto *exporter = new CsvExport(&store, &store);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "AppStore", &store);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Settings", settings);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Views", views);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Symbols", symbols);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Insights", insights);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "History", history);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Exporter", exporter);
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 }
 

@@ -30,13 +30,16 @@ Item {
                 anchors.fill: parent
                 currentIndex: AppStore.selectedSection
                 FocusView {}
-                PlaceholderView { title: "洞察" }
-                PlaceholderView { title: "记录" }
+                // Built when shown and let go when left: a screen nobody looks at computes nothing.
+                Loader { active: AppStore.selectedSection === 1; sourceComponent: InsightsView {} }
+                Loader { active: AppStore.selectedSection === 2; sourceComponent: HistoryView {} }
                 PlaceholderView { title: "设置" }
             }
             ToastView { anchors.left: parent.left; anchors.right: parent.right; anchors.top: parent.top }
         }
     }
+
+    ExportDialog { id: exportDialog }
 
     // Escape goes to the end dialog while it is up, wherever focus was before.
     Connections {

@@ -1,0 +1,129 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Tessary.Engine
+import Tessary.Ui
+
+// Every archived round, newest first, with the export and one-by-one deletion.
+// The list builds rows only as they scroll into view.
+ListView {
+    id: view
+    objectName: "historyView"
+    // The round whose deletion awaits confirmation ("" for none); the alert is up exactly while it is set.
+    property string sessionToDelete: ""
+    property int menuRow: -1
+
+    function askToDelete(row) {
+        if (row < 0 || row >= count)
+            return
+        currentIndex = row
+        sessionToDelete = History.sessionIdAt(row)
+        deleteDialog.open()
+    }
+    function openRowMenu(row, x, y) {
+        if (row < 0 || row >= count)
+            return
+        currentIndex = row
+        menuRow = row
+        rowMenu.popup(x, y)
+    }
+
+    model: History
+    clip: true
+    spacing: 10
+    focus: true
+    keyNavigationEnabled: true
+    highlightFollowsCurrentItem: false
+    currentIndex: -1
+    boundsBehavior: Flickable.StopAtBounds
+    reuseItems: true
+    cacheBuffer: 400
+    topMargin: 34
+    bottomMargin: 30
+    ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+
+    Keys.onDeletePressed: askToDelete(currentIndex)
+    Keys.onMenuPressed: if (currentItem) openRowMenu(currentIndex, currentItem.x + 40, currentItem.y + 30)
+
+    header: Column {
+        x: 30
+        width: view.width - 60
+        spacing: 22
+        bottomPadding: 22
+
+        RowLayout {
+            width: parent.width
+            SectionHeading {
+                Layout.fillWidth: true
+                eyebrow: "Focus Journal"
+                title: "每一轮，都是一条线索"
+                subtitle: "记录不是监督，而是帮你找到更适合自己的节律。"
+            }
+            SecondaryButton {
+                objectName: "exportCsvButton"
+                Layout.alignment: Qt.AlignVCenter
+                text: "导出 CSV"
+                symbol: "square.and.arrow.up"
+                onClicked: Exporter.begin()
+            }
+        }
+        HistoryEmptyState { visible: History.empty; width: parent.width }
+        RowLayout {
+            visible: !History.empty
+            width: parent.width
+            spacing: 14
+            SummaryMetric { Layout.fillWidth: true; Layout.preferredWidth: 1; symbol: "circle.grid.2x2.fill"; value: History.sessionCountText; label: "总轮次" }
+            SummaryMetric { Layout.fillWidth: true; Layout.preferredWidth: 1; symbol: "clock.fill"; value: History.totalMinutesText; label: "累计分钟" }
+            SummaryMetric { Layout.fillWidth: true; Layout.preferredWidth: 1; symbol: "sparkles"; value: History.averageRatingText; label: "平均专注评分" }
+        }
+    }
+
+    delegate: SessionRow {
+        x: 30
+        width: view.width - 60
+        current: view.activeFocus && ListView.isCurrentItem
+        onSelected: { view.currentIndex = index; view.forceActiveFocus() }
+        onMenuRequested: (mx, my) => {
+            const p = mapToItem(view, mx, my)
+            view.openRowMenu(index, p.x, p.y)
+        }
+    }
+
+    Menu {
+        id: rowMenu
+        objectName: "rowMenu"
+        padding: 5
+        onClosed: view.forceActiveFocus()
+        background: Rectangle {
+            implicitWidth: 170
+            radius: 10
+            color: TessaryTheme.dark ? "#1A2427" : "#FFFFFF"
+            border.color: TessaryTheme.hairline
+        }
+        MenuItem {
+            objectName: "deleteRowItem"
+            implicitHeight: 32
+            contentItem: Row {
+                spacing: 8
+                leftPadding: 4
+                Symbol { name: "trash"; size: 13; color: TessaryTheme.coral; anchors.verticalCenter: parent.verticalCenter }
+                Label { text: "删除这条记录"; size: 13; color: TessaryTheme.coral; anchors.verticalCenter: parent.verticalCenter }
+            }
+            background: Rectangle { radius: 6; color: parent.highlighted ? TessaryTheme.withAlpha(TessaryTheme.coral, 0.12) : "transparent" }
+            onTriggered: view.askToDelete(view.menuRow)
+        }
+    }
+
+    DeleteSessionDialog {
+        id: deleteDialog
+        objectName: "deleteDialog"
+        onConfirmed: {
+            if (view.sessionToDelete !== "")
+                AppStore.removeSessionById(view.sessionToDelete)
+        }
+        onClosed: {
+            view.sessionToDelete = ""
+            view.forceActiveFocus()
+        }
+    }
+}

@@ -241,7 +241,82 @@ int main(int argc, char *argv[])
             ++failures;
         }
         store.abandonSession();
+        h.advance(4, false);
+
+        // Insights and history over the seeded archive.
+        store.setSelectedSection(int(AppSection::insights));
+        shoot(QStringLiteral("insights") + suffix);
+        if (QQuickItem *insights = findByObjectName(content, QStringLiteral("insightsView"))) {
+            insights->setProperty("contentY", insights->property("contentHeight").toReal() - insights->height());
+            shoot(QStringLiteral("insights-lower") + suffix);
+        } else {
+            std::fprintf(stderr, "insights screen not found\n");
+            ++failures;
+        }
+        store.setSelectedSection(int(AppSection::history));
+        shoot(QStringLiteral("history") + suffix);
+        // The save dialog the export asks (Qt's own where the desktop offers none); cancelled.
+        if (auto *exporter = engine.singletonInstance<QObject *>(qmlTypeId("Tessary.Engine", 1, 0, "Exporter"))) {
+            QMetaObject::invokeMethod(exporter, "begin");
+            shoot(QStringLiteral("export-dialog") + suffix);
+            pressEscape();
+            if (exporter->property("asking").toBool() || store.toastMessageText() != QStringLiteral("没有导出文件。")) {
+                std::fprintf(stderr, "Escape on the save dialog did not cancel the export\n");
+                ++failures;
+            }
+            h.advance(4, false);
+        }
+        if (QQuickItem *history = findByObjectName(content, QStringLiteral("historyView"))) {
+            QMetaObject::invokeMethod(history, "openRowMenu", Q_ARG(QVariant, 1), Q_ARG(QVariant, 420.0), Q_ARG(QVariant, 430.0));
+            shoot(QStringLiteral("history-row-menu") + suffix);
+            if (auto *menu = history->findChild<QObject *>(QStringLiteral("rowMenu")))
+                QMetaObject::invokeMethod(menu, "close");
+            settle(150);
+            const auto before = store.sessions().size();
+            QMetaObject::invokeMethod(history, "askToDelete", Q_ARG(QVariant, 1));
+            shoot(QStringLiteral("history-delete-alert") + suffix);
+            pressEscape();
+            if (store.sessions().size() != before || !history->property("sessionToDelete").toString().isEmpty()) {
+                std::fprintf(stderr, "Escape on the delete alert did not cancel it\n");
+                ++failures;
+            }
+            // The Delete key on the selected row opens the same alert; this time it is confirmed.
+            history->setProperty("currentIndex", 0);
+            history->forceActiveFocus();
+            const QString firstId = store.sessions().front().id.toString();
+            QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+            QGuiApplication::sendEvent(&window, &del);
+            settle(200);
+            if (history->property("sessionToDelete").toString() != firstId) {
+                std::fprintf(stderr, "the Delete key did not ask to delete the selected round\n");
+                ++failures;
+            } else if (auto *dialog = history->findChild<QObject *>(QStringLiteral("deleteDialog"))) {
+                QMetaObject::invokeMethod(dialog, "confirmed");
+                QMetaObject::invokeMethod(dialog, "close");
+                settle(200);
+                if (store.sessions().size() != before - 1 || store.sessions().front().id.toString() == firstId) {
+                    std::fprintf(stderr, "confirming the delete alert did not remove exactly that round\n");
+                    ++failures;
+                }
+            }
+        } else {
+            std::fprintf(stderr, "history screen not found\n");
+            ++failures;
+        }
+        store.setSelectedSection(int(AppSection::focus));
     }
+    // The empty archive: both screens' empty states.
+    store.clearHistory();
+    h.advance(4, false);
+    for (const bool dark : {true, false}) {
+        const QString suffix = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
+        setDark(dark);
+        store.setSelectedSection(int(AppSection::insights));
+        shoot(QStringLiteral("insights-empty") + suffix);
+        store.setSelectedSection(int(AppSection::history));
+        shoot(QStringLiteral("history-empty") + suffix);
+    }
+    store.setSelectedSection(int(AppSection::focus));
     // The real window loads too (shown briefly, then closed).
     if (QObject *mainWindow = windowComponent.create()) {
         settle(200);

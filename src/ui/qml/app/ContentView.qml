@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
+import QtQuick.Window
 import Tessary.Engine
 import Tessary.Ui
 
@@ -39,7 +40,8 @@ Item {
         }
     }
 
-    ExportDialog { id: exportDialog }
+    // Bound, not found once: the content may be placed in its window after it is made.
+    ExportDialog { parentWindow: root.Window.window }
 
     // Escape goes to the end dialog while it is up, wherever focus was before.
     Connections {

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import QtQuick.Templates as T
 import Tessary.Ui
 
 // The confirmation before one round leaves the archive for good. Modal over the
@@ -8,13 +9,13 @@ import Tessary.Ui
 Popup {
     id: dialog
     signal confirmed()
-    anchors.centerIn: Overlay.overlay
+    anchors.centerIn: T.Overlay.overlay
     width: 380
     modal: true
     focus: true
     padding: 24
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
-    Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.32) }
+    T.Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.32) }
     enter: Transition { NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 140 } }
     exit: Transition { NumberAnimation { property: "opacity"; from: 1; to: 0; duration: 100 } }
 
@@ -36,10 +37,11 @@ Popup {
         RowLayout {
             Layout.fillWidth: true
             spacing: 10
-            SecondaryButton { objectName: "cancelDeleteButton"; Layout.fillWidth: true; text: "取消"; onClicked: dialog.close() }
+            SecondaryButton { objectName: "cancelDeleteButton"; Layout.fillWidth: true; Layout.preferredWidth: 1; text: "取消"; onClicked: dialog.close() }
             Rectangle {
                 objectName: "confirmDeleteButton"
                 Layout.fillWidth: true
+                Layout.preferredWidth: 1
                 implicitHeight: 42
                 radius: 13
                 color: TessaryTheme.withAlpha(TessaryTheme.coral, confirmArea.pressed ? 0.8 : 1)

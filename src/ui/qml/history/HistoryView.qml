@@ -20,6 +20,13 @@ ListView {
         sessionToDelete = History.sessionIdAt(row)
         deleteDialog.open()
     }
+    // The header's height changed: a view that was at its top is put back there.
+    function keepTop(header) {
+        const wasAtTop = contentY <= originY + Math.max(0, header.height - header.settledHeight) + 1
+        header.settledHeight = header.height
+        if (wasAtTop)
+            positionViewAtBeginning()
+    }
     function openRowMenu(row, x, y) {
         if (row < 0 || row >= count)
             return
@@ -38,7 +45,6 @@ ListView {
     boundsBehavior: Flickable.StopAtBounds
     reuseItems: true
     cacheBuffer: 400
-    topMargin: 34
     bottomMargin: 30
     ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
@@ -49,7 +55,12 @@ ListView {
         x: 30
         width: view.width - 60
         spacing: 22
+        topPadding: 34
         bottomPadding: 22
+        // The list keeps its content position when the header grows (its texts laid out,
+        // the empty state giving way to the summary); at the top, stay at the top.
+        property real settledHeight: 0
+        onHeightChanged: Qt.callLater(view.keepTop, this)
 
         RowLayout {
             width: parent.width

@@ -94,7 +94,7 @@ Rectangle {
                     }
                     Item { Layout.fillWidth: true }
                 }
-                Label { text: row.time; size: 11; color: TessaryTheme.secondaryText; font.features: { "tnum": 1 } }
+                Label { text: row.time; size: 11; color: TessaryTheme.secondaryText }
             }
             Row {
                 spacing: 6

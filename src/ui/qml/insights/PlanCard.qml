@@ -19,15 +19,16 @@ TessaryCard {
 
         RowLayout {
             Layout.fillWidth: true
-            spacing: 18
+            spacing: 14
             Item {
                 id: gauge
-                implicitWidth: 112; implicitHeight: 112
+                implicitWidth: 104; implicitHeight: 104
                 readonly property real lineWidth: 12
                 readonly property real radius: width / 2 - lineWidth / 2
                 Shape {
                     anchors.fill: parent
-                    preferredRendererType: Shape.CurveRenderer
+                    layer.enabled: true
+                    layer.samples: 4 // smooth edges on the GPU; the software renderer antialiases anyway
                     ShapePath {
                         strokeColor: TessaryTheme.faint(0.08)
                         strokeWidth: gauge.lineWidth
@@ -61,7 +62,7 @@ TessaryCard {
                         required property var modelData
                         required property int index
                         width: parent.width
-                        spacing: 7
+                        spacing: 6
                         // A numbered disc: the icon font has no circled digits.
                         Rectangle {
                             width: 14; height: 14; radius: 7
@@ -70,7 +71,7 @@ TessaryCard {
                             Label { anchors.centerIn: parent; text: index + 1; size: 9; weight: Font.Bold; color: TessaryTheme.onAccent }
                         }
                         Label {
-                            width: parent.width - 22
+                            width: parent.width - 20
                             text: modelData; size: 10; color: TessaryTheme.secondaryText
                             wrapMode: Text.WordWrap; elide: Text.ElideNone
                             anchors.verticalCenter: parent.verticalCenter

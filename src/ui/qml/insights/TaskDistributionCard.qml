@@ -16,7 +16,7 @@ TessaryCard {
     readonly property real ratingWidth: 45
 
     component HeaderText: Label { size: 10; weight: Font.Medium; color: TessaryTheme.secondaryText }
-    component CellText: Label { size: 11; font.features: { "tnum": 1 } }
+    component CellText: Label { size: 11 }
 
     ColumnLayout {
         id: body

@@ -70,7 +70,8 @@ TessaryCard {
                 }
                 Shape {
                     anchors.fill: parent
-                    preferredRendererType: Shape.CurveRenderer
+                    layer.enabled: true
+                    layer.samples: 4 // smooth edges on the GPU; the software renderer antialiases anyway
                     ShapePath {
                         strokeColor: TessaryTheme.blue
                         strokeWidth: 2

@@ -246,6 +246,11 @@ int main(int argc, char *argv[])
         // Insights and history over the seeded archive.
         store.setSelectedSection(int(AppSection::insights));
         shoot(QStringLiteral("insights") + suffix);
+        if (dark) { // the appearance switched under a live screen: every chart colour follows
+            setDark(false);
+            shoot(QStringLiteral("insights-switched-live-light"));
+            setDark(true);
+        }
         if (QQuickItem *insights = findByObjectName(content, QStringLiteral("insightsView"))) {
             insights->setProperty("contentY", insights->property("contentHeight").toReal() - insights->height());
             shoot(QStringLiteral("insights-lower") + suffix);

@@ -162,6 +162,9 @@ int main(int argc, char *argv[])
             frames.push_back(untilFrame(s.window, [&] { list->setProperty("contentY", y); }));
         }
         printStats("history scroll, frame time", frames);
+        std::printf("%-44s %lld of %d\n", "history rows alive at the end",
+                    (long long)list->property("contentItem").value<QQuickItem *>()->childItems().size(),
+                    list->property("count").toInt());
         if (qEnvironmentVariableIsSet("TESSARY_BENCH_VERBOSE"))
             for (size_t i = 0; i < frames.size(); ++i)
                 if (frames[i] > 16.0)

@@ -21,6 +21,8 @@ FileDialog {
         function onLocationRequested() {
             dialog.selectedFile = Exporter.suggestedLocation
             dialog.open()
+            if (!dialog.visible) // no window to open in: answer, or the export would wait forever
+                Exporter.finish("")
         }
     }
 }

@@ -49,6 +49,12 @@ ListView {
     ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
     Keys.onDeletePressed: askToDelete(currentIndex)
+    Keys.onPressed: (event) => {
+        if (event.key === Qt.Key_Backspace) { // laptops without a Delete key
+            askToDelete(currentIndex)
+            event.accepted = true
+        }
+    }
     Keys.onMenuPressed: if (currentItem) openRowMenu(currentIndex, currentItem.x + 40, currentItem.y + 30)
 
     header: Column {

@@ -24,6 +24,8 @@ Rectangle {
     signal selected()
 
     implicitHeight: body.implicitHeight + 32
+    Accessible.role: Accessible.ListItem
+    Accessible.name: month + day + "日 " + time + "，" + minutesText + "，" + (completed ? "已完成" : "提前结束") + "，" + task
     radius: 18
     color: TessaryTheme.panel
     border.width: current ? 1.5 : 1

@@ -73,6 +73,8 @@ TessaryCard {
                         width: modelData.width; height: modelData.height
                         visible: height > 0
                         radius: 6
+                        Accessible.role: Accessible.Graphic
+                        Accessible.name: "星期" + modelData.label + "：" + modelData.minutes + " 分钟"
                         gradient: Gradient {
                             GradientStop { position: 0; color: TessaryTheme.mint }
                             GradientStop { position: 1; color: TessaryTheme.withAlpha(TessaryTheme.mint, 0.42) }

@@ -5,12 +5,14 @@
 #include "audio/AmbientPlayer.h"
 #include "audio/QtAudioOutput.h"
 #include "engine/AppStore.h"
+#include "music/MusicController.h"
 #include "records/Persistence.h"
 #include "ui/QmlSetup.h"
 #include "ui/SingleInstance.h"
 #include "ui/WindowController.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -62,7 +64,8 @@ int main(int argc, char *argv[])
     tessary::audio::AlertPlayer sounds(soundsDir, std::make_unique<tessary::audio::QtAudioOutput>());
     tessary::audio::AmbientPlayer ambient(soundsDir, tessary::Persistence::userAmbientDirectory(), random,
                                           std::make_unique<tessary::audio::QtAudioOutput>());
-    tessary::UnavailableMusic music;
+    tessary::music::XdgDesktopApps desktopApps;
+    tessary::music::MusicController music(QDBusConnection::sessionBus(), clock, scheduler, desktopApps);
     tessary::StoreServices services;
     services.clock = &clock;
     services.random = &random;

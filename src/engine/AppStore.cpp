@@ -3,6 +3,8 @@
 #include "records/LocalTime.h"
 #include "records/Persistence.h"
 
+#include <QPointer>
+
 #include <algorithm>
 
 namespace tessary {
@@ -149,7 +151,21 @@ void AppStore::setCurrentEvents(QList<FocusEvent> events)
     emit currentEventsChanged();
 }
 
-void AppStore::testMusic() { m_services.music->testMusic(); }
+void AppStore::testMusic()
+{
+    MusicRequest request;
+    request.service = m_settings.effectiveMusicService();
+    request.source = m_settings.musicSource;
+    request.playlistName = m_settings.playlistName;
+    const bool netEase = request.service == MusicService::netEase;
+    setMusicMessage(QStringLiteral("正在连接“") + (netEase ? QStringLiteral("网易云音乐") : QStringLiteral("音乐播放器"))
+                    + QStringLiteral("”…"));
+    // Each answer overwrites the line; one arriving after the store is gone does nothing.
+    m_services.music->playRandom(request, [store = QPointer<AppStore>(this)](bool ok, const QString &text) {
+        if (store)
+            store->setMusicMessage((ok ? QStringLiteral("正在播放：") : QStringLiteral("播放失败：")) + text);
+    });
+}
 
 // --- Statistics ---------------------------------------------------------------------
 

@@ -23,9 +23,4 @@ void TimerScheduler::after(int ms, QObject *context, std::function<void()> work)
     QTimer::singleShot(ms, context, std::move(work));
 }
 
-void UnavailableMusic::testMusic()
-{
-    qCInfo(lcTessary).noquote() << "Tessary music control not available in this build";
-}
-
 } // namespace tessary

@@ -54,11 +54,21 @@ public:
     virtual void setLevels(const AmbientLevels &levels) = 0;
 };
 
-// Starts end-of-round music.
+// What to play at the end of a round.
+struct MusicRequest {
+    MusicService service = MusicService::appleMusic;
+    MusicSource source = MusicSource::library;
+    QString playlistName;
+};
+
+// Starts end-of-round music in another application. `done` is called exactly once,
+// later, on the main thread: `ok` with what now plays ("标题 — 艺人"), or not with
+// why it failed (the words after "播放失败："). Calls are neither queued nor
+// cancelled; each runs to its own end.
 class MusicStarter {
 public:
     virtual ~MusicStarter() = default;
-    virtual void testMusic() = 0;
+    virtual void playRandom(const MusicRequest &request, std::function<void(bool ok, const QString &text)> done) = 0;
 };
 
 // Everything the store depends on. The objects must outlive the store.
@@ -89,12 +99,6 @@ public:
 class TimerScheduler final : public Scheduler {
 public:
     void after(int ms, QObject *context, std::function<void()> work) override;
-};
-
-// Stands in until music control exists: it logs and starts nothing.
-class UnavailableMusic final : public MusicStarter {
-public:
-    void testMusic() override;
 };
 
 } // namespace tessary

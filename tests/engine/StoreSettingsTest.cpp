@@ -231,3 +231,43 @@ TEST(StoreAmbient, DeselectingTheLastSoundStopsTheMix)
     EXPECT_FALSE(store.isAmbientPlaying());
     EXPECT_EQ(h.ambient.stopCalls, 1);
 }
+
+TEST(StoreMusic, TestMusicSaysItConnectsThenWhatPlaysOrWhy)
+{
+    StoreHarness h;
+    AppStore &store = h.open();
+    store.testMusic();
+    EXPECT_EQ(store.musicMessageText(), QStringLiteral("正在连接“音乐播放器”…"));
+    ASSERT_EQ(h.music.requests.size(), 1);
+    EXPECT_EQ(h.music.requests[0].service, MusicService::appleMusic); // absent means the music player
+    h.music.answer(true, QStringLiteral("晴天 — 周杰伦"));
+    EXPECT_EQ(store.musicMessageText(), QStringLiteral("正在播放：晴天 — 周杰伦"));
+
+    AppSettings s = store.settings();
+    s.musicService = MusicService::netEase;
+    s.musicSource = MusicSource::playlist;
+    s.playlistName = QStringLiteral("深夜");
+    store.setSettings(s);
+    store.testMusic();
+    EXPECT_EQ(store.musicMessageText(), QStringLiteral("正在连接“网易云音乐”…"));
+    EXPECT_EQ(h.music.requests.back().playlistName, QStringLiteral("深夜"));
+    EXPECT_EQ(h.music.requests.back().source, MusicSource::playlist);
+    h.music.answer(false, QStringLiteral("没有找到网易云音乐客户端"));
+    EXPECT_EQ(store.musicMessageText(), QStringLiteral("播放失败：没有找到网易云音乐客户端"));
+
+    // A round ended early with auto-play asks again; abandoning its review clears the line.
+    s.autoPlayMusic = true;
+    store.setSettings(s);
+    store.startSession();
+    h.advance(30);
+    store.finishSession(false);
+    EXPECT_EQ(h.music.calls, 3);
+    EXPECT_EQ(store.musicMessageText(), QStringLiteral("正在连接“网易云音乐”…"));
+    store.abandonSession();
+    EXPECT_TRUE(store.musicMessageText().isEmpty());
+
+    // An answer that arrives after the store is gone touches nothing.
+    auto late = h.music.answer;
+    h.store.reset();
+    late(true, QStringLiteral("稻香 — 周杰伦"));
+}

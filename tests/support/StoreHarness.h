@@ -42,6 +42,8 @@ public:
     {
         m_tasks.emplace(std::make_pair(m_clock.t.addMSecs(ms), m_seq++), Task{QPointer<QObject>(context), std::move(work)});
     }
+    // Work waiting for its time (the code under test is idle until the clock moves).
+    bool hasPending() const { return !m_tasks.empty(); }
     void runDue()
     {
         while (!m_tasks.empty() && m_tasks.begin()->first.first <= m_clock.t) {
@@ -89,10 +91,18 @@ public:
     void setLevels(const AmbientLevels &l) override { levels.append(l); }
 };
 
+// Records each request; the test answers through `answer`.
 class CountingMusic final : public MusicStarter {
 public:
     int calls = 0;
-    void testMusic() override { ++calls; }
+    QList<MusicRequest> requests;
+    std::function<void(bool, const QString &)> answer;
+    void playRandom(const MusicRequest &request, std::function<void(bool, const QString &)> done) override
+    {
+        ++calls;
+        requests.append(request);
+        answer = std::move(done);
+    }
 };
 
 // A store on a private data directory with every service faked.

@@ -265,7 +265,7 @@ TessaryCard {
                 anchors.verticalCenter: parent.verticalCenter
                 size: 11; color: TessaryTheme.secondaryText
                 text: !Settings.autoPlayMusic ? "可在设置中开启结束音乐"
-                      : Settings.musicServiceIsNetEase ? "结束后播放网易云下一首" : "结束后随机播放 Apple Music"
+                      : Settings.musicServiceIsNetEase ? "结束后播放网易云下一首" : "结束后随机播放音乐播放器"
             }
         }
     }

@@ -1,0 +1,570 @@
+// The music controller against players on a private session bus: fake MPRIS services
+// for every rule, and a real mpv with its MPRIS plugin.
+
+#include "StoreHarness.h"
+#include "music/MusicController.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sndfile.h>
+
+#include <optional>
+
+using namespace tessary;
+using namespace tessary::music;
+
+namespace {
+
+// A dbus-daemon of our own for one test.
+struct PrivateBus {
+    QProcess daemon;
+    QString address;
+    PrivateBus()
+    {
+        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                     QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+        if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000))
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+    }
+    ~PrivateBus()
+    {
+        daemon.kill();
+        daemon.waitForFinished(2000);
+    }
+    QDBusConnection connect(const QString &name) const { return QDBusConnection::connectToBus(address, name); }
+};
+
+struct FakePlaylist {
+    QDBusObjectPath path;
+    QString name;
+    QString icon;
+};
+QDBusArgument &operator<<(QDBusArgument &a, const FakePlaylist &p)
+{
+    a.beginStructure();
+    a << p.path << p.name << p.icon;
+    a.endStructure();
+    return a;
+}
+const QDBusArgument &operator>>(const QDBusArgument &a, FakePlaylist &p)
+{
+    a.beginStructure();
+    a >> p.path >> p.name >> p.icon;
+    a.endStructure();
+    return a;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(FakePlaylist)
+
+namespace {
+
+// What a fake player does and remembers.
+struct FakeState {
+    QString status = QStringLiteral("Stopped");
+    QVariantMap metadata;
+    bool shuffle = false;
+    bool canPlay = true;
+    bool canGoNext = true;
+    QStringList calls;              // "Next", "Play", "Shuffle", "Activate /p/2", in order
+    QList<Timestamp> callTimes;
+    int playsAfterCalls = 1;        // plays once this many Next/Play calls arrived; 0: never
+    QList<QVariantMap> tracks;      // what Next moves through
+    std::function<void()> onNext;   // runs inside Next (for a player that vanishes)
+    const fakes::ManualClock *clock = nullptr;
+
+    void record(const QString &what)
+    {
+        calls.append(what);
+        callTimes.append(clock ? clock->t : Timestamp());
+    }
+    int controlCalls() const { return int(calls.count(QStringLiteral("Next")) + calls.count(QStringLiteral("Play"))); }
+};
+
+class PlayerAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
+    Q_PROPERTY(QVariantMap Metadata READ metadata)
+    Q_PROPERTY(bool Shuffle READ shuffle WRITE setShuffle)
+    Q_PROPERTY(bool CanPlay READ canPlay)
+    Q_PROPERTY(bool CanGoNext READ canGoNext)
+    Q_PROPERTY(bool CanControl READ canControl)
+public:
+    PlayerAdaptor(QObject *parent, FakeState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
+    QString playbackStatus() const { return m_s.status; }
+    QVariantMap metadata() const { return m_s.metadata; }
+    bool shuffle() const { return m_s.shuffle; }
+    void setShuffle(bool v)
+    {
+        m_s.shuffle = v;
+        m_s.record(QStringLiteral("Shuffle"));
+    }
+    bool canPlay() const { return m_s.canPlay; }
+    bool canGoNext() const { return m_s.canGoNext; }
+    bool canControl() const { return true; }
+public slots:
+    void Next()
+    {
+        m_s.record(QStringLiteral("Next"));
+        if (!m_s.tracks.isEmpty())
+            m_s.metadata = m_s.tracks.takeFirst();
+        if (m_s.onNext)
+            m_s.onNext();
+        maybePlay();
+    }
+    void Play()
+    {
+        m_s.record(QStringLiteral("Play"));
+        maybePlay();
+    }
+
+private:
+    void maybePlay()
+    {
+        if (m_s.playsAfterCalls > 0 && m_s.controlCalls() >= m_s.playsAfterCalls)
+            m_s.status = QStringLiteral("Playing");
+    }
+    FakeState &m_s;
+};
+
+class PlaylistsAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Playlists")
+    Q_PROPERTY(uint PlaylistCount READ playlistCount)
+public:
+    PlaylistsAdaptor(QObject *parent, FakeState &s, QList<FakePlaylist> lists)
+        : QDBusAbstractAdaptor(parent), m_s(s), m_lists(std::move(lists))
+    {
+    }
+    uint playlistCount() const { return uint(m_lists.size()); }
+public slots:
+    QList<FakePlaylist> GetPlaylists(uint index, uint maxCount, const QString &, bool)
+    {
+        return m_lists.mid(index, maxCount);
+    }
+    void ActivatePlaylist(const QDBusObjectPath &path) { m_s.record(QStringLiteral("Activate ") + path.path()); }
+
+private:
+    FakeState &m_s;
+    QList<FakePlaylist> m_lists;
+};
+
+// One fake player on its own connection to the private bus.
+class FakePlayer {
+public:
+    FakePlayer(const PrivateBus &bus, const QString &name, std::optional<QList<FakePlaylist>> playlists = std::nullopt)
+        : m_name(QStringLiteral("org.mpris.MediaPlayer2.") + name), m_conn(bus.connect(QStringLiteral("fake-") + name))
+    {
+        new PlayerAdaptor(&m_object, state);
+        if (playlists)
+            new PlaylistsAdaptor(&m_object, state, *playlists);
+    }
+    ~FakePlayer() { QDBusConnection::disconnectFromBus(m_conn.name()); }
+    void appear()
+    {
+        m_conn.registerObject(QStringLiteral("/org/mpris/MediaPlayer2"), &m_object, QDBusConnection::ExportAdaptors);
+        m_conn.registerService(m_name);
+    }
+    void vanish() { m_conn.unregisterService(m_name); }
+
+    FakeState state;
+
+private:
+    QString m_name;
+    QDBusConnection m_conn;
+    QObject m_object;
+};
+
+class FakeApps final : public DesktopApps {
+public:
+    QString defaultPlayer;
+    QString netEase;
+    QStringList launched;
+    std::function<void()> onLaunch;
+    void defaultAudioPlayer(QObject *, std::function<void(const QString &)> done) override { done(defaultPlayer); }
+    QString netEaseClient() override { return netEase; }
+    bool launch(const QString &what) override
+    {
+        launched.append(what);
+        if (onLaunch)
+            onLaunch();
+        return true;
+    }
+};
+
+QVariantMap track(const QString &title, const QString &artist, int id)
+{
+    return {{QStringLiteral("xesam:title"), title},
+            {QStringLiteral("xesam:artist"), QStringList{artist}},
+            {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(QStringLiteral("/track/%1").arg(id)))}};
+}
+
+// The controller on a private bus with a manual clock: it runs until it answers,
+// moving time on 0.2 s whenever it is waiting for time and nothing else.
+struct Rig {
+    PrivateBus bus;
+    fakes::ManualClock clock;
+    fakes::ManualScheduler scheduler{clock};
+    FakeApps apps;
+    QDBusConnection client = bus.connect(QStringLiteral("client"));
+    MusicController controller{client, clock, scheduler, apps};
+    std::optional<std::pair<bool, QString>> answer;
+    Timestamp startedAt;
+
+    ~Rig() { QDBusConnection::disconnectFromBus(QStringLiteral("client")); }
+
+    std::pair<bool, QString> play(MusicRequest request, const std::function<void(double elapsed)> &eachStep = {})
+    {
+        answer.reset();
+        startedAt = clock.t;
+        controller.playRandom(request, [this](bool ok, const QString &text) { answer = std::make_pair(ok, text); });
+        for (int step = 0; step < 300 && !answer; ++step) {
+            if (!QTest::qWaitFor([&] { return answer || scheduler.hasPending(); }, 5000))
+                return {false, QStringLiteral("(the controller stalled)")};
+            if (answer)
+                break;
+            clock.t = clock.t.addMSecs(200);
+            if (eachStep)
+                eachStep(elapsed());
+            scheduler.runDue();
+        }
+        return answer.value_or(std::make_pair(false, QStringLiteral("(no answer)")));
+    }
+    double elapsed() const { return clock.t.secondsSince(startedAt); }
+};
+
+MusicRequest library() { return MusicRequest{MusicService::appleMusic, MusicSource::library, QString()}; }
+MusicRequest playlist(const QString &name) { return MusicRequest{MusicService::appleMusic, MusicSource::playlist, name}; }
+MusicRequest netEase() { return MusicRequest{MusicService::netEase, MusicSource::library, QString()}; }
+
+#define REQUIRE_BUS(rig)                                                                                              \
+    if ((rig).bus.address.isEmpty() || !(rig).client.isConnected())                                                    \
+    GTEST_SKIP() << "no dbus-daemon here"
+
+} // namespace
+
+TEST(MusicChoice, DedicatedPlayersBeforeBrowsersThenPlayingBeforeStopped)
+{
+    EXPECT_TRUE(MusicController::isNetEasePlayer(QStringLiteral("org.mpris.MediaPlayer2.netease-cloud-music")));
+    EXPECT_TRUE(MusicController::isNetEasePlayer(QStringLiteral("org.mpris.MediaPlayer2.NeteaseCloudMusicGtk4")));
+    EXPECT_FALSE(MusicController::isNetEasePlayer(QStringLiteral("org.mpris.MediaPlayer2.rhythmbox")));
+    EXPECT_TRUE(MusicController::isBrowserPlayer(QStringLiteral("org.mpris.MediaPlayer2.chromium.instance4242")));
+    EXPECT_TRUE(MusicController::isBrowserPlayer(QStringLiteral("org.mpris.MediaPlayer2.firefox.instance_1_23")));
+    const auto S = QStringLiteral("Stopped"), P = QStringLiteral("Playing"), Z = QStringLiteral("Paused");
+    auto n = [](const char *s) { return QStringLiteral("org.mpris.MediaPlayer2.") + QLatin1String(s); };
+    EXPECT_EQ(MusicController::choosePlayer({{n("chromium.instance1"), P}, {n("elisa"), S}}), n("elisa"));
+    EXPECT_EQ(MusicController::choosePlayer({{n("elisa"), S}, {n("vlc"), Z}}), n("vlc"));
+    EXPECT_EQ(MusicController::choosePlayer({{n("firefox.instance_1"), S}, {n("chromium.instance2"), P}}), n("chromium.instance2"));
+    EXPECT_EQ(MusicController::choosePlayer({}), QString());
+}
+
+TEST(MusicDesktopEntry, ExecLineWithoutFieldCodes)
+{
+    EXPECT_EQ(XdgDesktopApps::execCommand(QStringLiteral("[Desktop Entry]\nName=Rhythmbox\nExec=rhythmbox %U\n")),
+              QStringList{QStringLiteral("rhythmbox")});
+    EXPECT_EQ(XdgDesktopApps::execCommand(QStringLiteral(
+                  "[Desktop Entry]\nExec=env LANG=zh_CN.UTF-8 \"/opt/My Player/bin/player\" --hidden %F 100%%\n"
+                  "[Desktop Action new]\nExec=player --new-window\n")),
+              (QStringList{QStringLiteral("env"), QStringLiteral("LANG=zh_CN.UTF-8"), QStringLiteral("/opt/My Player/bin/player"),
+                           QStringLiteral("--hidden"), QStringLiteral("100%")}));
+    EXPECT_TRUE(XdgDesktopApps::execCommand(QStringLiteral("[Desktop Entry]\nName=No exec\n")).isEmpty());
+}
+
+TEST(MusicPlayer, ShufflesSkipsPlaysAndNamesTheNewTrack)
+{
+    Rig rig;
+    REQUIRE_BUS(rig);
+    FakePlayer player(rig.bus, QStringLiteral("rhythmbox"));
+    player.state.clock = &rig.clock;
+    player.state.metadata = track(QStringLiteral("旧歌"), QStringLiteral("某人"), 1);
+    player.state.tracks = {track(QStringLiteral("晴天"), QStringLiteral("周杰伦"), 2)};
+    player.state.playsAfterCalls = 2; // Next, then Play
+    player.appear();
+    const auto [ok, text] = rig.play(library());
+    EXPECT_TRUE(ok) << qPrintable(text);
+    EXPECT_EQ(text, QStringLiteral("晴天 — 周杰伦"));
+    EXPECT_EQ(player.state.calls, (QStringList{QStringLiteral("Shuffle"), QStringLiteral("Next"), QStringLiteral("Play")}));
+    EXPECT_TRUE(player.state.shuffle);
+}
+
+TEST(MusicPlayer, PrefersTheDedicatedPlayerAndReportsWhatFails)
+{
+    Rig rig;
+    REQUIRE_BUS(rig);
+    FakePlayer browser(rig.bus, QStringLiteral("chromium.instance77"));
+    browser.state.status = QStringLiteral("Playing");
+    browser.appear();
+    FakePlayer elisa(rig.bus, QStringLiteral("elisa"));
+    elisa.state.clock = &rig.clock;
+    elisa.state.playsAfterCalls = 2;
+    elisa.appear();
+    // Playing, but the metadata never arrives: after 2 s the plain text.
+    auto [ok, text] = rig.play(library());
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(text, QStringLiteral("已开始随机播放"));
+    EXPECT_TRUE(browser.state.calls.isEmpty());
+    EXPECT_EQ(elisa.state.controlCalls(), 2);
+
+    // An empty library: nothing plays within 6 s.
+    elisa.state.status = QStringLiteral("Stopped");
+    elisa.state.playsAfterCalls = 0;
+    std::tie(ok, text) = rig.play(library());
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("这个范围里没有可播放的歌曲"));
+    EXPECT_NEAR(rig.elapsed(), 6.0, 0.5);
+
+    // Gone between two calls.
+    elisa.state.onNext = [&] { elisa.vanish(); };
+    std::tie(ok, text) = rig.play(library());
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("音乐播放器已经退出或没有响应"));
+}
+
+TEST(MusicPlayer, PlaylistsByExactName)
+{
+    Rig rig;
+    REQUIRE_BUS(rig);
+    qDBusRegisterMetaType<FakePlaylist>();
+    qDBusRegisterMetaType<QList<FakePlaylist>>();
+    FakePlayer player(rig.bus, QStringLiteral("lollypop"),
+                      QList<FakePlaylist>{{QDBusObjectPath(QStringLiteral("/p/1")), QStringLiteral("深夜"), QString()},
+                                          {QDBusObjectPath(QStringLiteral("/p/2")), QStringLiteral("专注 \"晨\" \\ 1"), QString()}});
+    player.state.tracks = {track(QStringLiteral("夜曲"), QStringLiteral("周杰伦"), 3)};
+    player.appear();
+    auto [ok, text] = rig.play(playlist(QStringLiteral("专注 \"晨\" \\ 1")));
+    EXPECT_TRUE(ok) << qPrintable(text);
+    EXPECT_EQ(text, QStringLiteral("夜曲 — 周杰伦"));
+    EXPECT_EQ(player.state.calls.value(0), QStringLiteral("Activate /p/2"));
+
+    std::tie(ok, text) = rig.play(playlist(QStringLiteral("深夜 ")));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("找不到播放列表“深夜 ”"));
+
+    FakePlayer plain(rig.bus, QStringLiteral("audacious"));
+    player.vanish();
+    plain.appear();
+    std::tie(ok, text) = rig.play(playlist(QStringLiteral("深夜")));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("这个播放器不支持按播放列表播放"));
+}
+
+TEST(MusicPlayer, NoneRunningStartsTheDefaultPlayerAndWaitsForIt)
+{
+    Rig rig;
+    REQUIRE_BUS(rig);
+    auto [ok, text] = rig.play(library());
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("没有找到可以控制的音乐播放器")); // none configured
+
+    rig.apps.defaultPlayer = QStringLiteral("org.gnome.Rhythmbox3.desktop");
+    FakePlayer player(rig.bus, QStringLiteral("rhythmbox"));
+    player.state.tracks = {track(QStringLiteral("稻香"), QStringLiteral("周杰伦"), 4)};
+    std::tie(ok, text) = rig.play(library(), [&](double elapsed) {
+        if (elapsed >= 8.0 && elapsed < 8.1) // a slow start, well inside the long deadline
+            player.appear();
+    });
+    EXPECT_TRUE(ok) << qPrintable(text);
+    EXPECT_EQ(text, QStringLiteral("稻香 — 周杰伦"));
+    EXPECT_EQ(rig.apps.launched, QStringList{QStringLiteral("org.gnome.Rhythmbox3.desktop")});
+
+    player.vanish();
+    std::tie(ok, text) = rig.play(library()); // launched again, and this time nothing appears
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("没有找到可以控制的音乐播放器"));
+    EXPECT_NEAR(rig.elapsed(), 25.0, 0.5);
+}
+
+TEST(MusicNetEase, AlreadyPlayingWarmAndColdStarts)
+{
+    Rig rig;
+    REQUIRE_BUS(rig);
+    auto [ok, text] = rig.play(netEase());
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("没有找到网易云音乐客户端"));
+
+    FakePlayer client(rig.bus, QStringLiteral("netease-cloud-music"));
+    client.state.clock = &rig.clock;
+    client.state.status = QStringLiteral("Playing");
+    client.appear();
+    std::tie(ok, text) = rig.play(netEase());
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(text, QStringLiteral("网易云音乐（原本就在播放）"));
+    EXPECT_TRUE(client.state.calls.isEmpty());
+
+    // Running, paused, a queue that starts on the second Next.
+    client.state.status = QStringLiteral("Paused");
+    client.state.playsAfterCalls = 2;
+    std::tie(ok, text) = rig.play(netEase());
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(text, QStringLiteral("网易云音乐的下一首"));
+    EXPECT_EQ(client.state.calls, (QStringList{QStringLiteral("Next"), QStringLiteral("Next")}));
+    EXPECT_GE(client.state.callTimes[1].secondsSince(client.state.callTimes[0]), 3.0);
+
+    // Running but silent whatever we send: 6 s, then the queue is probably empty.
+    client.state.calls.clear();
+    client.state.callTimes.clear();
+    client.state.status = QStringLiteral("Stopped");
+    client.state.playsAfterCalls = 0;
+    std::tie(ok, text) = rig.play(netEase());
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("已发送播放指令，但网易云音乐没有开始播放（播放队列可能为空）"));
+    EXPECT_NEAR(rig.elapsed(), 6.0, 0.5);
+    EXPECT_EQ(client.state.calls, (QStringList{QStringLiteral("Next"), QStringLiteral("Next"), QStringLiteral("Play")}));
+
+    // Not running: launched, on the bus after 10 s, playing after Next, Next, Play.
+    client.vanish();
+    client.state.calls.clear();
+    client.state.callTimes.clear();
+    client.state.playsAfterCalls = 3;
+    rig.apps.netEase = QStringLiteral("netease-cloud-music.desktop");
+    std::tie(ok, text) = rig.play(netEase(), [&](double elapsed) {
+        if (elapsed >= 10.0 && elapsed < 10.1)
+            client.appear();
+    });
+    EXPECT_TRUE(ok) << qPrintable(text);
+    EXPECT_EQ(text, QStringLiteral("网易云音乐的下一首"));
+    EXPECT_EQ(rig.apps.launched, QStringList{QStringLiteral("netease-cloud-music.desktop")});
+    EXPECT_EQ(client.state.calls, (QStringList{QStringLiteral("Next"), QStringLiteral("Next"), QStringLiteral("Play")}));
+    EXPECT_GT(rig.elapsed(), 16.0); // three calls 3 s apart after the 10 s start: past the short deadline
+
+    // Launched, never appears: the last problem at 25 s.
+    client.vanish();
+    std::tie(ok, text) = rig.play(netEase());
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("网易云音乐还没有准备好"));
+    EXPECT_NEAR(rig.elapsed(), 25.0, 0.5);
+}
+
+TEST(MusicBus, WithoutASessionBusEveryCallFailsInOneLine)
+{
+    fakes::ManualClock clock;
+    fakes::ManualScheduler scheduler(clock);
+    FakeApps apps;
+    const QDBusConnection none = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("none"));
+    ASSERT_FALSE(none.isConnected());
+    MusicController controller(none, clock, scheduler, apps);
+    std::optional<std::pair<bool, QString>> answer;
+    controller.playRandom(netEase(), [&](bool ok, const QString &t) { answer = std::make_pair(ok, t); });
+    EXPECT_FALSE(answer); // answered later, never inside the call
+    scheduler.runDue();
+    ASSERT_TRUE(answer);
+    EXPECT_FALSE(answer->first);
+    EXPECT_EQ(answer->second, QStringLiteral("无法连接桌面会话总线"));
+    EXPECT_TRUE(apps.launched.isEmpty());
+}
+
+// --- A real player -------------------------------------------------------------
+
+namespace {
+
+bool writeTaggedFile(const QString &path, const char *title, const char *artist)
+{
+    SF_INFO info{};
+    info.samplerate = 8000;
+    info.channels = 1;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE *f = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
+    if (!f)
+        return false;
+    sf_set_string(f, SF_STR_TITLE, title);
+    sf_set_string(f, SF_STR_ARTIST, artist);
+    std::vector<short> silence(8000 * 30, 0); // long enough that no track ends during the test
+    sf_write_short(f, silence.data(), sf_count_t(silence.size()));
+    sf_close(f);
+    return true;
+}
+
+QString mprisPlugin()
+{
+    for (const char *p : {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so"})
+        if (QFileInfo::exists(QString::fromLatin1(p)))
+            return QString::fromLatin1(p);
+    return {};
+}
+
+} // namespace
+
+TEST(MusicWithMpv, EndingARoundLeavesMpvPlayingAndNamesTheTrack)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("mpv")).isEmpty() || mprisPlugin().isEmpty())
+        GTEST_SKIP() << "mpv with its MPRIS plugin is not installed";
+    PrivateBus bus;
+    if (bus.address.isEmpty())
+        GTEST_SKIP() << "no dbus-daemon here";
+    QTemporaryDir dir;
+    const char *titles[] = {"第一首", "第二首", "第三首"};
+    const char *artists[] = {"甲", "乙", "丙"};
+    QStringList files;
+    for (int i = 0; i < 3; ++i) {
+        files.append(dir.filePath(QStringLiteral("track%1.flac").arg(i)));
+        ASSERT_TRUE(writeTaggedFile(files.back(), titles[i], artists[i]));
+    }
+    QProcess mpv;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address);
+    mpv.setProcessEnvironment(env);
+    mpv.start(QStringLiteral("mpv"), QStringList{QStringLiteral("--no-config"), QStringLiteral("--idle=yes"),
+                                                 QStringLiteral("--ao=null"), QStringLiteral("--vo=null"),
+                                                 QStringLiteral("--no-terminal"), QStringLiteral("--pause"),
+                                                 QStringLiteral("--script=") + mprisPlugin()} + files);
+    ASSERT_TRUE(mpv.waitForStarted(5000));
+    QDBusConnection client = bus.connect(QStringLiteral("mpv-client"));
+    auto mpvOnBus = [&] {
+        const QDBusReply<QStringList> names = client.interface()->registeredServiceNames();
+        for (const QString &n : names.value())
+            if (n.startsWith(QLatin1String("org.mpris.MediaPlayer2.mpv")))
+                return n;
+        return QString();
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !mpvOnBus().isEmpty(); }, 15000)) << "mpv never appeared on the bus";
+
+    // The application's own clock and timers: mpv plays in real time.
+    SystemClock clock;
+    TimerScheduler scheduler;
+    FakeApps apps;
+    MusicController controller(client, clock, scheduler, apps);
+    std::optional<std::pair<bool, QString>> answer;
+    controller.playRandom(library(), [&](bool ok, const QString &t) { answer = std::make_pair(ok, t); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 15000));
+    EXPECT_TRUE(answer->first) << qPrintable(answer->second);
+    QStringList expected;
+    for (int i = 0; i < 3; ++i)
+        expected.append(QString::fromUtf8(titles[i]) + QStringLiteral(" — ") + QString::fromUtf8(artists[i]));
+    EXPECT_TRUE(expected.contains(answer->second)) << qPrintable(answer->second);
+
+    auto status = QDBusMessage::createMethodCall(mpvOnBus(), QStringLiteral("/org/mpris/MediaPlayer2"),
+                                                 QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    status.setArguments({QStringLiteral("org.mpris.MediaPlayer2.Player"), QStringLiteral("PlaybackStatus")});
+    const QDBusMessage reply = client.call(status, QDBus::Block, 3000);
+    EXPECT_EQ(reply.arguments().value(0).value<QDBusVariant>().variant().toString(), QStringLiteral("Playing"));
+
+    mpv.terminate();
+    if (!mpv.waitForFinished(3000))
+        mpv.kill();
+    QDBusConnection::disconnectFromBus(QStringLiteral("mpv-client"));
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+#include "MusicControllerTest.moc"

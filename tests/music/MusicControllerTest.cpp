@@ -15,6 +15,7 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -189,6 +190,17 @@ private:
     QString m_name;
     QDBusConnection m_conn;
     QObject m_object;
+};
+
+// A player that answers every call, whatever it is, with a lone integer.
+class GarbagePlayer : public QDBusVirtualObject {
+public:
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        connection.send(message.createReply(QVariantList{42}));
+        return true;
+    }
 };
 
 class FakeApps final : public DesktopApps {
@@ -449,6 +461,23 @@ TEST(MusicNetEase, AlreadyPlayingWarmAndColdStarts)
     EXPECT_FALSE(ok);
     EXPECT_EQ(text, QStringLiteral("网易云音乐还没有准备好"));
     EXPECT_NEAR(rig.elapsed(), 25.0, 0.5);
+}
+
+TEST(MusicPlayer, AnswersOfTheWrongShapeEndAsAFailureLine)
+{
+    Rig rig;
+    REQUIRE_BUS(rig);
+    QDBusConnection conn = rig.bus.connect(QStringLiteral("garbage"));
+    GarbagePlayer garbage;
+    conn.registerVirtualObject(QStringLiteral("/org/mpris/MediaPlayer2"), &garbage);
+    conn.registerService(QStringLiteral("org.mpris.MediaPlayer2.garbage"));
+    auto [ok, text] = rig.play(library());
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("音乐播放器的回答无法识别"));
+    std::tie(ok, text) = rig.play(playlist(QStringLiteral("深夜")));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(text, QStringLiteral("音乐播放器的回答无法识别"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("garbage"));
 }
 
 TEST(MusicBus, WithoutASessionBusEveryCallFailsInOneLine)

@@ -266,6 +266,15 @@ TEST(StoreMusic, TestMusicSaysItConnectsThenWhatPlaysOrWhy)
     store.abandonSession();
     EXPECT_TRUE(store.musicMessageText().isEmpty());
 
+    // A round that runs out asks too.
+    s.selectedDurationMinutes = 1;
+    store.setSettings(s);
+    h.random.queued = {240};
+    store.startSession();
+    h.advance(61);
+    EXPECT_EQ(store.phase(), SessionPhase::completed);
+    EXPECT_EQ(h.music.calls, 4);
+
     // An answer that arrives after the store is gone touches nothing.
     auto late = h.music.answer;
     h.store.reset();

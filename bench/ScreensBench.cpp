@@ -8,6 +8,7 @@
 #include "ArchiveFactory.h"
 #include "StoreHarness.h"
 #include "ui/QmlSetup.h"
+#include "updates/AppUpdater.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,6 +65,7 @@ long residentKiB()
 
 struct Screens {
     fakes::StoreHarness h;
+    updates::AppUpdater updater{QString()};
     QQmlEngine engine;
     QQuickWindow window;
     QObject *content = nullptr;
@@ -75,7 +77,7 @@ struct Screens {
             Persistence::save(h.dataPath(), AppSettings{}, fixtures::makeArchive(sessions, 10, h.clock.t.addSecs(-3600)));
         malloc_trim(0); // the generated archive is gone; the store reads it from disk like the app
         AppStore &store = h.open(QTimeZone("Asia/Shanghai"));
-        ui::setUpQml(engine, store);
+        ui::setUpQml(engine, store, updater);
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
         content = component.create();
         if (!content) {

@@ -10,6 +10,7 @@
 #include "ui/QmlSetup.h"
 #include "ui/SingleInstance.h"
 #include "ui/WindowController.h"
+#include "updates/AppUpdater.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -79,10 +80,12 @@ int main(int argc, char *argv[])
     // A settings change made just before quitting is written, not lost.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::flushPendingSave);
 
+    // Before the engine, which reads it until it is gone.
+    tessary::updates::AppUpdater updater(QStringLiteral(TESSARY_VERSION));
     QQmlEngine engine;
     // Ctrl+Q in QML calls Qt.quit().
     QObject::connect(&engine, &QQmlEngine::quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    tessary::ui::setUpQml(engine, store);
+    tessary::ui::setUpQml(engine, store, updater);
     tessary::ui::WindowController windows(engine, store);
     if (!windows.createMainWindow())
         return 1;

@@ -6,12 +6,13 @@
 #include "SettingsBridge.h"
 #include "Symbols.h"
 #include "ViewText.h"
+#include "updates/AppUpdater.h"
 
 #include <QQmlEngine>
 
 namespace tessary::ui {
 
-void setUpQml(QQmlEngine &engine, AppStore &store)
+void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater)
 {
     Symbols::registerFont();
     // Owned by the store so they live exactly as long as what they read.
@@ -28,6 +29,7 @@ void setUpQml(QQmlEngine &engine, AppStore &store)
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Insights", insights);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "History", history);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Exporter", exporter);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Updater", &updater);
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 }
 

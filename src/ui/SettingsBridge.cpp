@@ -20,6 +20,34 @@ void SettingsBridge::setFloatingSignalButtons(bool v) { edit([&](AppSettings &c)
 void SettingsBridge::setAmbientFollowsFocus(bool v) { edit([&](AppSettings &c) { c.ambientFollowsFocus = v; }); }
 void SettingsBridge::setAmbientMasterVolume(double v) { edit([&](AppSettings &c) { c.ambientMasterVolume = v; }); }
 
+void SettingsBridge::setMicroBreakSeconds(int v) { edit([&](AppSettings &c) { c.microBreakSeconds = v; }); }
+void SettingsBridge::setReminderSound(const QString &v) { edit([&](AppSettings &c) { c.reminderSound = v; }); }
+void SettingsBridge::setCompletionSound(const QString &v) { edit([&](AppSettings &c) { c.completionSound = v; }); }
+void SettingsBridge::setMusicServiceIsNetEase(bool v)
+{
+    edit([&](AppSettings &c) { c.musicService = v ? MusicService::netEase : MusicService::appleMusic; });
+}
+void SettingsBridge::setMusicSourceIsPlaylist(bool v)
+{
+    edit([&](AppSettings &c) { c.musicSource = v ? MusicSource::playlist : MusicSource::library; });
+}
+void SettingsBridge::setPlaylistName(const QString &v) { edit([&](AppSettings &c) { c.playlistName = v; }); }
+
+QStringList SettingsBridge::reminderSoundOptions()
+{
+    return {::tessary::reminderSoundOptions.begin(), ::tessary::reminderSoundOptions.end()};
+}
+QStringList SettingsBridge::completionSoundOptions()
+{
+    return {::tessary::completionSoundOptions.begin(), ::tessary::completionSoundOptions.end()};
+}
+
+bool SettingsBridge::canTestMusic(const AppSettings &c)
+{
+    return c.effectiveMusicService() == MusicService::netEase || c.musicSource != MusicSource::playlist
+           || !c.playlistName.trimmed().isEmpty();
+}
+
 QStringList SettingsBridge::selectedAmbientSounds() const
 {
     QStringList ids;

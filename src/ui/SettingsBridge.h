@@ -16,7 +16,15 @@ class SettingsBridge : public QObject {
     Q_PROPERTY(int reminderMaximumMinutes READ reminderMaximumMinutes WRITE setReminderMaximumMinutes NOTIFY changed)
     Q_PROPERTY(bool showNextReminder READ showNextReminder WRITE setShowNextReminder NOTIFY changed)
     Q_PROPERTY(bool autoPlayMusic READ autoPlayMusic WRITE setAutoPlayMusic NOTIFY changed)
-    Q_PROPERTY(bool musicServiceIsNetEase READ musicServiceIsNetEase NOTIFY changed)
+    Q_PROPERTY(int microBreakSeconds READ microBreakSeconds WRITE setMicroBreakSeconds NOTIFY changed)
+    Q_PROPERTY(QString reminderSound READ reminderSound WRITE setReminderSound NOTIFY changed)
+    Q_PROPERTY(QString completionSound READ completionSound WRITE setCompletionSound NOTIFY changed)
+    Q_PROPERTY(QStringList reminderSoundOptions READ reminderSoundOptions CONSTANT)
+    Q_PROPERTY(QStringList completionSoundOptions READ completionSoundOptions CONSTANT)
+    Q_PROPERTY(bool musicServiceIsNetEase READ musicServiceIsNetEase WRITE setMusicServiceIsNetEase NOTIFY changed)
+    Q_PROPERTY(bool musicSourceIsPlaylist READ musicSourceIsPlaylist WRITE setMusicSourceIsPlaylist NOTIFY changed)
+    Q_PROPERTY(QString playlistName READ playlistName WRITE setPlaylistName NOTIFY changed)
+    Q_PROPERTY(bool canTestMusic READ canTestMusic NOTIFY changed)
     Q_PROPERTY(QStringList taskNames READ taskNames NOTIFY changed)
     Q_PROPERTY(bool darkAppearance READ darkAppearance NOTIFY changed)
     Q_PROPERTY(bool floatingTimerOnMinimize READ floatingTimerOnMinimize WRITE setFloatingTimerOnMinimize NOTIFY changed)
@@ -40,7 +48,23 @@ public:
     void setShowNextReminder(bool v);
     bool autoPlayMusic() const { return s().autoPlayMusic; }
     void setAutoPlayMusic(bool v);
+    int microBreakSeconds() const { return int(s().microBreakSeconds); }
+    void setMicroBreakSeconds(int v);
+    QString reminderSound() const { return s().reminderSound; }
+    void setReminderSound(const QString &v);
+    QString completionSound() const { return s().completionSound; }
+    void setCompletionSound(const QString &v);
+    static QStringList reminderSoundOptions();
+    static QStringList completionSoundOptions();
     bool musicServiceIsNetEase() const { return s().effectiveMusicService() == MusicService::netEase; }
+    void setMusicServiceIsNetEase(bool v);
+    bool musicSourceIsPlaylist() const { return s().musicSource == MusicSource::playlist; }
+    void setMusicSourceIsPlaylist(bool v);
+    QString playlistName() const { return s().playlistName; }
+    void setPlaylistName(const QString &v);
+    bool canTestMusic() const { return canTestMusic(s()); }
+    // The music test needs something to play: not a playlist without a name.
+    static bool canTestMusic(const AppSettings &settings);
     QStringList taskNames() const { return s().taskNames.value_or(QStringList()); }
     bool darkAppearance() const { return s().effectiveAppearanceMode() == AppearanceMode::dark; }
     bool floatingTimerOnMinimize() const { return s().effectiveFloatingTimerOnMinimize(); }

@@ -1,5 +1,5 @@
-// The insights and history screens' rules: their texts, the chart geometry, the
-// models over a real store, the delete flow and the CSV export.
+// The insights, history and settings screens' rules: their texts, the chart geometry,
+// the models over a real store, the delete flow, the CSV export and the settings bridge.
 
 #include "ArchiveFactory.h"
 #include "StoreHarness.h"
@@ -8,6 +8,7 @@
 #include "ui/CsvExport.h"
 #include "ui/HistoryModel.h"
 #include "ui/InsightsModel.h"
+#include "ui/SettingsBridge.h"
 
 #include <gtest/gtest.h>
 
@@ -428,4 +429,42 @@ TEST(CsvExport, AsksOnceWritesAtomicallyAndSaysHowItWent)
         ASSERT_TRUE(again.open(QIODevice::ReadOnly));
         EXPECT_EQ(again.readAll(), Persistence::csvText(store.sessions(), QTimeZone::utc()));
     }
+}
+
+// --- The settings screen's bridge -----------------------------------------------------
+
+TEST(SettingsBridge, MusicChoicesAndTheTestButtonRule)
+{
+    fakes::StoreHarness h;
+    AppStore &store = openOn(h, {});
+    SettingsBridge bridge(&store);
+    EXPECT_FALSE(bridge.musicServiceIsNetEase());
+    EXPECT_TRUE(bridge.canTestMusic());
+
+    bridge.setMusicSourceIsPlaylist(true);
+    EXPECT_EQ(store.settings().musicSource, MusicSource::playlist);
+    EXPECT_FALSE(bridge.canTestMusic()); // a playlist without a name
+    bridge.setPlaylistName(QStringLiteral("   "));
+    EXPECT_FALSE(bridge.canTestMusic()); // blanks are no name
+    bridge.setPlaylistName(QStringLiteral("深夜"));
+    EXPECT_TRUE(bridge.canTestMusic());
+
+    // NetEase ignores the source and keeps the stored values for the way back.
+    bridge.setPlaylistName(QString());
+    bridge.setMusicServiceIsNetEase(true);
+    EXPECT_EQ(store.settings().musicService, MusicService::netEase);
+    EXPECT_TRUE(bridge.canTestMusic());
+    bridge.setMusicServiceIsNetEase(false);
+    EXPECT_TRUE(bridge.musicSourceIsPlaylist());
+    EXPECT_FALSE(bridge.canTestMusic());
+
+    bridge.setMicroBreakSeconds(25);
+    bridge.setReminderSound(QStringLiteral("随机"));
+    bridge.setCompletionSound(QStringLiteral("Ping"));
+    EXPECT_EQ(store.settings().microBreakSeconds, 25);
+    EXPECT_EQ(store.settings().reminderSound, QStringLiteral("随机"));
+    EXPECT_EQ(bridge.reminderSoundOptions().front(), QStringLiteral("随机"));
+    EXPECT_EQ(bridge.completionSoundOptions().size(), 8);
+    h.advance(0.3);
+    EXPECT_EQ(h.onDisk().settings.completionSound, QStringLiteral("Ping"));
 }

@@ -8,6 +8,7 @@
 #include "StoreHarness.h"
 #include "ui/QmlSetup.h"
 #include "ui/Symbols.h"
+#include "updates/AppUpdater.h"
 
 #include <QApplication>
 #include <QDir>
@@ -81,8 +82,10 @@ int main(int argc, char *argv[])
     Persistence::save(h.dataPath(), seeded, fixtures::makeArchive(40, 10, h.clock.t.addSecs(-3 * 3600)));
     AppStore &store = h.open(QTimeZone("Asia/Shanghai"));
 
+    // Before the engine, which reads it until it is gone.
+    updates::AppUpdater updater(QStringLiteral("0.1.0"));
     QQmlEngine engine;
-    ui::setUpQml(engine, store);
+    ui::setUpQml(engine, store, updater);
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
     QObject *object = component.create();
     if (!object) {
@@ -314,6 +317,41 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "history screen not found\n");
             ++failures;
         }
+        // Settings: the music player with a playlist (no name yet: the test is disabled),
+        // the NetEase variant, everything below the fold, and the clear-all alert.
+        store.setSelectedSection(int(AppSection::settings));
+        {
+            const AppSettings before = store.settings();
+            AppSettings s = before;
+            s.musicSource = MusicSource::playlist;
+            s.playlistName.clear();
+            s.autoPlayMusic = true;
+            store.setSettings(s);
+            store.setMusicMessage(QStringLiteral("播放失败：没有找到可以控制的音乐播放器"));
+            shoot(QStringLiteral("settings") + suffix);
+            s.musicService = MusicService::netEase;
+            store.setSettings(s);
+            store.setMusicMessage(QStringLiteral("正在播放：网易云音乐的下一首"));
+            shoot(QStringLiteral("settings-netease") + suffix);
+            store.setSettings(before);
+            store.setMusicMessage(std::nullopt);
+        }
+        if (QQuickItem *settings = findByObjectName(content, QStringLiteral("settingsView"))) {
+            settings->setProperty("contentY", settings->property("contentHeight").toReal() - settings->height());
+            shoot(QStringLiteral("settings-lower") + suffix);
+            const auto before = store.sessions().size();
+            QMetaObject::invokeMethod(settings, "askToClear");
+            shoot(QStringLiteral("settings-clear-alert") + suffix);
+            pressEscape();
+            if (store.sessions().size() != before) {
+                std::fprintf(stderr, "Escape on the clear-all alert cleared the archive\n");
+                ++failures;
+            }
+            settings->setProperty("contentY", 0);
+        } else {
+            std::fprintf(stderr, "settings screen not found\n");
+            ++failures;
+        }
         store.setSelectedSection(int(AppSection::focus));
     }
     // The empty archive: both screens' empty states.
@@ -326,6 +364,11 @@ int main(int argc, char *argv[])
         shoot(QStringLiteral("insights-empty") + suffix);
         store.setSelectedSection(int(AppSection::history));
         shoot(QStringLiteral("history-empty") + suffix);
+        store.setSelectedSection(int(AppSection::settings));
+        if (QQuickItem *settings = findByObjectName(content, QStringLiteral("settingsView"))) {
+            settings->setProperty("contentY", settings->property("contentHeight").toReal() - settings->height());
+            shoot(QStringLiteral("settings-empty-archive") + suffix); // clearing is disabled
+        }
     }
     store.setSelectedSection(int(AppSection::focus));
     // The real window loads too (shown briefly, then closed).

@@ -34,7 +34,7 @@ Item {
                 // Built when shown and let go when left: a screen nobody looks at computes nothing.
                 Loader { active: AppStore.selectedSection === 1; sourceComponent: InsightsView {} }
                 Loader { active: AppStore.selectedSection === 2; sourceComponent: HistoryView {} }
-                PlaceholderView { title: "设置" }
+                Loader { active: AppStore.selectedSection === 3; sourceComponent: SettingsView {} }
             }
             ToastView { anchors.left: parent.left; anchors.right: parent.right; anchors.top: parent.top }
         }

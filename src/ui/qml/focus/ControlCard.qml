@@ -44,60 +44,13 @@ TessaryCard {
             RowLayout {
                 Layout.fillWidth: true
                 spacing: 8
-                ComboBox {
+                TessaryComboBox {
                     id: picker
                     objectName: "taskPicker"
                     Layout.fillWidth: true
-                    implicitHeight: 32
-                    font.family: TessaryTheme.fontFamily
-                    font.pixelSize: 12
                     model: ["未分类"].concat(Settings.taskNames)
                     currentIndex: AppStore.selectedTaskName === "" ? 0 : Math.max(0, Settings.taskNames.indexOf(AppStore.selectedTaskName) + 1)
                     onActivated: (i) => i === 0 ? AppStore.clearTaskSelection() : AppStore.selectTask(Settings.taskNames[i - 1])
-                    background: Rectangle { radius: 10; color: TessaryTheme.faint(0.07); border.color: TessaryTheme.hairline }
-                    contentItem: Label { leftPadding: 10; rightPadding: 26; text: picker.displayText; size: 12; verticalAlignment: Text.AlignVCenter }
-                    // The stock indicator and list are drawn for a light window; these follow the theme.
-                    indicator: Symbol {
-                        x: picker.width - width - 10
-                        y: (picker.height - height) / 2
-                        name: "chevron.up.chevron.down"
-                        size: 12
-                        color: TessaryTheme.secondaryText
-                    }
-                    delegate: ItemDelegate {
-                        required property int index
-                        required property string modelData
-                        width: ListView.view ? ListView.view.width : picker.width
-                        implicitHeight: 30
-                        highlighted: picker.highlightedIndex === index
-                        contentItem: Label {
-                            text: modelData
-                            size: 12
-                            weight: index === picker.currentIndex ? Font.DemiBold : Font.Normal
-                            color: index === picker.currentIndex ? TessaryTheme.mint : TessaryTheme.primaryText
-                            verticalAlignment: Text.AlignVCenter
-                        }
-                        background: Rectangle {
-                            radius: 6
-                            color: parent.highlighted || parent.hovered ? TessaryTheme.faint(0.10) : "transparent"
-                        }
-                    }
-                    popup.y: picker.height + 4
-                    popup.padding: 4
-                    popup.height: popup.contentItem.implicitHeight + 8
-                    popup.contentItem: ListView {
-                        clip: true
-                        implicitHeight: Math.min(contentHeight, 300)
-                        model: picker.delegateModel
-                        currentIndex: picker.highlightedIndex
-                        boundsBehavior: Flickable.StopAtBounds
-                        ScrollIndicator.vertical: ScrollIndicator {}
-                    }
-                    popup.background: Rectangle {
-                        radius: 10
-                        color: TessaryTheme.dark ? "#1A2427" : "#FFFFFF"
-                        border.color: TessaryTheme.hairline
-                    }
                 }
                 SecondaryButton {
                     implicitWidth: 32; implicitHeight: 32; height: 32; width: 32

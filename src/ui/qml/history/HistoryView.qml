@@ -131,9 +131,12 @@ ListView {
         }
     }
 
-    DeleteSessionDialog {
+    ConfirmDialog {
         id: deleteDialog
         objectName: "deleteDialog"
+        title: "删除这条专注记录？"
+        message: "删除后无法恢复。"
+        confirmText: "删除"
         onConfirmed: {
             if (view.sessionToDelete !== "")
                 AppStore.removeSessionById(view.sessionToDelete)

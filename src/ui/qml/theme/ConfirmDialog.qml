@@ -4,10 +4,16 @@ import QtQuick.Layouts
 import QtQuick.Templates as T
 import Tessary.Ui
 
-// The confirmation before one round leaves the archive for good. Modal over the
-// whole window; Escape, a click outside and "取消" all cancel.
+// A modal question over the whole window before something that cannot be undone.
+// Escape, a click outside and the cancel button all cancel; only the destructive
+// button emits `confirmed`.
 Popup {
     id: dialog
+    property string title
+    property string message
+    property string confirmText
+    property string cancelText: "取消"
+    property string symbol: "trash.fill"
     signal confirmed()
     anchors.centerIn: T.Overlay.overlay
     width: 380
@@ -26,26 +32,26 @@ Popup {
         Rectangle {
             implicitWidth: 44; implicitHeight: 44; radius: 22
             color: TessaryTheme.withAlpha(TessaryTheme.coral, 0.12)
-            Symbol { anchors.centerIn: parent; name: "trash.fill"; size: 18; color: TessaryTheme.coral }
+            Symbol { anchors.centerIn: parent; name: dialog.symbol; size: 18; color: TessaryTheme.coral }
         }
         Column {
             Layout.fillWidth: true
             spacing: 4
-            Label { text: "删除这条专注记录？"; size: 18; weight: Font.Bold }
-            Label { text: "删除后无法恢复。"; size: 12; color: TessaryTheme.secondaryText }
+            Label { width: parent.width; text: dialog.title; size: 18; weight: Font.Bold }
+            Label { width: parent.width; text: dialog.message; size: 12; color: TessaryTheme.secondaryText; wrapMode: Text.WordWrap; elide: Text.ElideNone }
         }
         RowLayout {
             Layout.fillWidth: true
             spacing: 10
-            SecondaryButton { objectName: "cancelDeleteButton"; Layout.fillWidth: true; Layout.preferredWidth: 1; text: "取消"; onClicked: dialog.close() }
+            SecondaryButton { objectName: "cancelButton"; Layout.fillWidth: true; Layout.preferredWidth: 1; text: dialog.cancelText; onClicked: dialog.close() }
             Rectangle {
-                objectName: "confirmDeleteButton"
+                objectName: "confirmButton"
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1
                 implicitHeight: 42
                 radius: 13
                 color: TessaryTheme.withAlpha(TessaryTheme.coral, confirmArea.pressed ? 0.8 : 1)
-                Label { anchors.centerIn: parent; text: "删除"; size: 14; weight: Font.DemiBold; color: "white" }
+                Label { anchors.centerIn: parent; text: dialog.confirmText; size: 14; weight: Font.DemiBold; color: "white" }
                 MouseArea {
                     id: confirmArea
                     anchors.fill: parent

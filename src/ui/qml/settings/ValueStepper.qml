@@ -1,0 +1,45 @@
+import QtQuick
+import Tessary.Ui
+
+// A whole number with its unit and − / + steps, kept within from…to.
+Rectangle {
+    id: stepper
+    property int value
+    property int from: 1
+    property int to: 60
+    property string unit
+    property bool showsValue: true
+    signal edited(int value)
+    implicitWidth: showsValue ? 150 : 56
+    implicitHeight: 30
+    radius: 9
+    color: showsValue ? TessaryTheme.faint(0.06) : "transparent"
+    border.color: showsValue ? TessaryTheme.hairline : "transparent"
+
+    Label {
+        visible: stepper.showsValue
+        anchors.left: parent.left
+        anchors.leftMargin: 10
+        anchors.verticalCenter: parent.verticalCenter
+        text: stepper.value + stepper.unit
+        size: 12; weight: Font.Medium
+    }
+    Row {
+        anchors.right: parent.right
+        anchors.rightMargin: 4
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: 3
+        StepButton {
+            objectName: "stepDown"
+            symbol: "minus"
+            enabled: stepper.value > stepper.from
+            onClicked: stepper.edited(Math.max(stepper.from, stepper.value - 1))
+        }
+        StepButton {
+            objectName: "stepUp"
+            symbol: "plus"
+            enabled: stepper.value < stepper.to
+            onClicked: stepper.edited(Math.min(stepper.to, Math.max(stepper.from, stepper.value + 1)))
+        }
+    }
+}

@@ -65,7 +65,7 @@ long residentKiB()
 
 struct Screens {
     fakes::StoreHarness h;
-    updates::AppUpdater updater{QString()};
+    updates::AppUpdater updater{updates::UpdaterConfig{}, h.clock, [] { return false; }};
     QQmlEngine engine;
     QQuickWindow window;
     QObject *content = nullptr;

@@ -81,7 +81,9 @@ int main(int argc, char *argv[])
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::flushPendingSave);
 
     // Before the engine, which reads it until it is gone.
-    tessary::updates::AppUpdater updater(QStringLiteral(TESSARY_VERSION));
+    tessary::updates::AppUpdater updater(
+        tessary::updates::AppUpdater::buildConfig(QStringLiteral(TESSARY_VERSION), QStringLiteral(TESSARY_UPDATE_FEED_URL)),
+        clock, [&store] { return store.isSessionActive(); });
     QQmlEngine engine;
     // Ctrl+Q in QML calls Qt.quit().
     QObject::connect(&engine, &QQmlEngine::quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -83,7 +83,9 @@ int main(int argc, char *argv[])
     AppStore &store = h.open(QTimeZone("Asia/Shanghai"));
 
     // Before the engine, which reads it until it is gone.
-    updates::AppUpdater updater(QStringLiteral("0.1.0"));
+    updates::UpdaterConfig noFeed;
+    noFeed.version = QStringLiteral("0.1.0");
+    updates::AppUpdater updater(noFeed, h.clock, [&store] { return store.isSessionActive(); });
     QQmlEngine engine;
     ui::setUpQml(engine, store, updater);
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));

@@ -1,0 +1,284 @@
+// Update checking against a real HTTP server on 127.0.0.1 that the tests run:
+// offers, the deferral during a round, skipped versions, the settings file, and
+// every kind of bad feed.
+
+#include "StoreHarness.h"
+#include "updates/AppUpdater.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+
+using namespace tessary;
+using namespace tessary::updates;
+
+namespace {
+
+// Canned answers by path; a route marked `hang` accepts and never answers.
+class FeedServer {
+public:
+    struct Route {
+        QByteArray response;
+        bool hang = false;
+    };
+    FeedServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection()) {
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    m_pending[s] += s->readAll();
+                    if (!m_pending[s].contains("\r\n\r\n"))
+                        return;
+                    const QByteArray path = m_pending[s].split(' ').value(1);
+                    const auto it = m_routes.find(path);
+                    if (it == m_routes.end()) {
+                        s->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    } else if (it->second.hang) {
+                        return;
+                    } else {
+                        s->write(it->second.response);
+                    }
+                    s->disconnectFromHost();
+                });
+            }
+        });
+    }
+    void ok(const QByteArray &path, const QByteArray &body)
+    {
+        m_routes[path] = Route{"HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: "
+                                   + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body};
+    }
+    void raw(const QByteArray &path, const QByteArray &response) { m_routes[path] = Route{response}; }
+    void hang(const QByteArray &path) { m_routes[path] = Route{{}, true}; }
+    QUrl url(const char *path) const { return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(QLatin1String(path))); }
+
+private:
+    QTcpServer m_server;
+    std::map<QByteArray, Route> m_routes;
+    std::map<QTcpSocket *, QByteArray> m_pending;
+};
+
+QByteArray feed(const QList<std::pair<const char *, const char *>> &versionsAndLinks, const char *notes = "<p>修复&amp;改进</p><ul><li>更快</li></ul>")
+{
+    QByteArray xml = R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel><title>汀禾</title>)";
+    for (const auto &[version, link] : versionsAndLinks) {
+        xml += "<item><title>汀禾 " + QByteArray(version) + "</title><link>" + link + "</link>"
+               "<sparkle:shortVersionString>" + version + "</sparkle:shortVersionString>"
+               "<description><![CDATA[" + notes + "]]></description>"
+               "<enclosure url=\"" + link + "/tessary.deb\" length=\"1\" type=\"application/octet-stream\"/></item>";
+    }
+    return xml + "</channel></rss>";
+}
+
+struct Rig {
+    QTemporaryDir dir;
+    FeedServer server;
+    fakes::ManualClock clock;
+    bool busy = false;
+    std::unique_ptr<AppUpdater> updater;
+
+    AppUpdater &open(const char *path, int timeoutMs = 5000)
+    {
+        UpdaterConfig c;
+        c.version = QStringLiteral("0.1.0");
+        c.feed = server.url(path);
+        c.settingsPath = dir.filePath(QStringLiteral("updates.conf"));
+        c.allowLoopbackHttp = true;
+        c.timeoutMs = timeoutMs;
+        updater = std::make_unique<AppUpdater>(c, clock, [this] { return busy; });
+        return *updater;
+    }
+    // A user-initiated check; what it said, if anything.
+    QString check()
+    {
+        QSignalSpy said(updater.get(), &AppUpdater::checkFinished);
+        QSignalSpy offered(updater.get(), &AppUpdater::offerChanged);
+        updater->checkForUpdates();
+        waitUntilIdle();
+        return said.isEmpty() ? QString() : said.front().front().toString();
+    }
+    void scheduled()
+    {
+        updater->runScheduledCheck();
+        waitUntilIdle();
+    }
+    void waitUntilIdle() { EXPECT_TRUE(QTest::qWaitFor([&] { return updater->canCheckForUpdates(); }, 10000)); }
+};
+
+} // namespace
+
+TEST(UpdateVersions, NumericComponentsDecide)
+{
+    EXPECT_GT(compareVersions(QStringLiteral("1.10"), QStringLiteral("1.9")), 0);
+    EXPECT_EQ(compareVersions(QStringLiteral("1.2"), QStringLiteral("1.2.0")), 0);
+    EXPECT_EQ(compareVersions(QStringLiteral("v1.2.0"), QStringLiteral("1.2")), 0);
+    EXPECT_LT(compareVersions(QStringLiteral("0.9.9"), QStringLiteral("0.10")), 0);
+    EXPECT_GT(compareVersions(QStringLiteral("1.2.0"), QStringLiteral("1.2.0-beta")), 0);
+    const QList<AppcastItem> items{{QStringLiteral("0.2.0"), {}, {}, {}, {}}, {QStringLiteral("0.10.0"), {}, {}, {}, {}},
+                                   {QStringLiteral("0.0.9"), {}, {}, {}, {}}};
+    EXPECT_EQ(newestUpdate(items, QStringLiteral("0.1.0"))->version, QStringLiteral("0.10.0"));
+    EXPECT_FALSE(newestUpdate(items, QStringLiteral("0.10")).has_value());
+}
+
+TEST(UpdateFeed, ReadsItemsAndRefusesBrokenFeeds)
+{
+    const Appcast cast = parseAppcast(feed({{"0.2.0", "https://example.org/r/0.2.0"}}));
+    ASSERT_TRUE(cast.error.isEmpty()) << qPrintable(cast.error);
+    ASSERT_EQ(cast.items.size(), 1);
+    EXPECT_EQ(cast.items[0].version, QStringLiteral("0.2.0"));
+    EXPECT_EQ(cast.items[0].link, QUrl(QStringLiteral("https://example.org/r/0.2.0")));
+    EXPECT_EQ(cast.items[0].enclosure, QUrl(QStringLiteral("https://example.org/r/0.2.0/tessary.deb")));
+    EXPECT_EQ(cast.items[0].description, QStringLiteral("修复&改进\n• 更快"));
+
+    // The version on the enclosure, as older feeds write it.
+    const Appcast old = parseAppcast(R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
+        <item><title>x</title><enclosure url="https://e.org/a" sparkle:version="7" sparkle:shortVersionString="0.3"/></item>
+        <item><title>no version</title><link>https://e.org/b</link></item></channel></rss>)");
+    ASSERT_EQ(old.items.size(), 1);
+    EXPECT_EQ(old.items[0].version, QStringLiteral("0.3"));
+
+    EXPECT_EQ(parseAppcast("<rss><channel><item><title>x</ite").error, QStringLiteral("更新信息格式有误"));
+    EXPECT_EQ(parseAppcast("<rss><channel></channel></rss>").error, QStringLiteral("更新信息里没有版本"));
+    EXPECT_EQ(parseAppcast("<html><body>hi</body></html>").error, QStringLiteral("不是更新信息"));
+    EXPECT_FALSE(parseAppcast("\x01\x02 not xml").error.isEmpty());
+}
+
+TEST(Updater, OffersWhatIsNewAndHoldsItBackDuringARound)
+{
+    Rig rig;
+    rig.server.ok("/appcast.xml", feed({{"0.1.0", "https://e.org/0.1.0"}, {"0.2.0", "https://e.org/0.2.0"}}));
+    AppUpdater &u = rig.open("/appcast.xml");
+    ASSERT_TRUE(u.isAvailable());
+    EXPECT_EQ(u.currentVersion(), QStringLiteral("v0.1.0"));
+    EXPECT_TRUE(u.scheduledCheckDue());
+
+    // Idle, scheduled: offered at once, no notice.
+    rig.scheduled();
+    ASSERT_TRUE(u.hasOffer());
+    EXPECT_EQ(u.offeredVersion(), QStringLiteral("0.2.0"));
+    EXPECT_EQ(u.offeredNotes(), QStringLiteral("修复&改进\n• 更快"));
+    EXPECT_TRUE(u.deferredVersion().isEmpty());
+    u.remindLater();
+    EXPECT_FALSE(u.hasOffer());
+    EXPECT_FALSE(u.scheduledCheckDue()); // checked today
+    rig.clock.t = rig.clock.t.addSecs(24 * 3600);
+    EXPECT_TRUE(u.scheduledCheckDue());
+
+    // During a round: no window, only the deferred version; the notice's click offers it.
+    rig.busy = true;
+    rig.scheduled();
+    EXPECT_FALSE(u.hasOffer());
+    EXPECT_EQ(u.deferredVersion(), QStringLiteral("0.2.0"));
+    rig.busy = false;
+    EXPECT_TRUE(rig.check().isEmpty());
+    EXPECT_TRUE(u.deferredVersion().isEmpty());
+    EXPECT_TRUE(u.hasOffer());
+
+    // Skipped: never again from the schedule; asking still shows it.
+    u.skipThisVersion();
+    rig.scheduled();
+    EXPECT_FALSE(u.hasOffer());
+    EXPECT_TRUE(u.deferredVersion().isEmpty());
+    rig.check();
+    EXPECT_TRUE(u.hasOffer());
+}
+
+TEST(Updater, SaysWhenNothingIsNewAndWhyAFeedFailed)
+{
+    Rig rig;
+    rig.server.ok("/current.xml", feed({{"0.1.0", "https://e.org/0.1.0"}}));
+    rig.server.ok("/plain-links.xml", feed({{"0.9.0", "http://e.org/0.9.0"}})); // never sent to over plain HTTP
+    rig.server.ok("/broken.xml", "<rss><channel><item>");
+    rig.server.ok("/empty.xml", "<rss><channel><title>x</title></channel></rss>");
+    rig.server.ok("/huge.xml", QByteArray(2 << 20, ' ') + feed({{"0.2.0", "https://e.org"}}));
+    rig.server.raw("/redirect.xml", "HTTP/1.1 302 Found\r\nLocation: http://example.org/appcast.xml\r\nContent-Length: 0\r\n\r\n");
+    rig.server.raw("/error.xml", "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    rig.server.hang("/hang.xml");
+
+    auto said = [&](const char *path, int timeoutMs = 5000) {
+        rig.open(path, timeoutMs);
+        const QString text = rig.check();
+        EXPECT_FALSE(rig.updater->hasOffer()) << path;
+        return text;
+    };
+    EXPECT_EQ(said("/current.xml"), QStringLiteral("已是最新版本"));
+    EXPECT_EQ(said("/plain-links.xml"), QStringLiteral("已是最新版本"));
+    EXPECT_EQ(said("/missing.xml"), QStringLiteral("检查更新失败：服务器返回 404"));
+    EXPECT_EQ(said("/error.xml"), QStringLiteral("检查更新失败：服务器返回 500"));
+    EXPECT_EQ(said("/broken.xml"), QStringLiteral("检查更新失败：更新信息格式有误"));
+    EXPECT_EQ(said("/empty.xml"), QStringLiteral("检查更新失败：更新信息里没有版本"));
+    EXPECT_EQ(said("/huge.xml"), QStringLiteral("检查更新失败：更新信息过大"));
+    EXPECT_EQ(said("/redirect.xml"), QStringLiteral("检查更新失败：更新地址被转到了不安全的位置"));
+
+    // A server that never answers: no second check meanwhile, then the timeout.
+    AppUpdater &u = rig.open("/hang.xml", 400);
+    QSignalSpy saidSpy(&u, &AppUpdater::checkFinished);
+    u.checkForUpdates();
+    EXPECT_FALSE(u.canCheckForUpdates());
+    rig.waitUntilIdle();
+    ASSERT_EQ(saidSpy.size(), 1);
+    EXPECT_EQ(saidSpy.front().front().toString(), QStringLiteral("检查更新失败：连接超时"));
+
+    // A scheduled check that fails says nothing.
+    rig.open("/error.xml");
+    QSignalSpy quiet(rig.updater.get(), &AppUpdater::checkFinished);
+    rig.scheduled();
+    EXPECT_TRUE(quiet.isEmpty());
+}
+
+TEST(Updater, WithoutAFeedNothingIsCheckedAndEverythingIsDisabled)
+{
+    fakes::ManualClock clock;
+    for (const char *feedUrl : {"", "http://updates.example.org/appcast.xml", "ftp://example.org/a.xml"}) {
+        UpdaterConfig c;
+        c.version = QStringLiteral("0.1.0");
+        c.feed = QUrl(QString::fromLatin1(feedUrl));
+        QTemporaryDir dir;
+        c.settingsPath = dir.filePath(QStringLiteral("updates.conf"));
+        AppUpdater u(c, clock, [] { return false; });
+        EXPECT_FALSE(u.isAvailable()) << feedUrl;
+        EXPECT_FALSE(u.canCheckForUpdates());
+        EXPECT_FALSE(u.scheduledCheckDue());
+        QSignalSpy said(&u, &AppUpdater::checkFinished);
+        u.checkForUpdates();
+        u.setAutomaticallyChecksForUpdates(false);
+        QTest::qWait(20);
+        EXPECT_TRUE(said.isEmpty());
+        EXPECT_FALSE(QFile::exists(c.settingsPath));
+    }
+    EXPECT_EQ(AppUpdater(UpdaterConfig{}, clock, [] { return false; }).currentVersion(), QStringLiteral("开发版"));
+}
+
+TEST(Updater, TheAutomaticSwitchIsWrittenOnlyWhenItChanges)
+{
+    Rig rig;
+    rig.server.ok("/appcast.xml", feed({{"0.1.0", "https://e.org"}}));
+    AppUpdater &u = rig.open("/appcast.xml");
+    const QString path = rig.dir.filePath(QStringLiteral("updates.conf"));
+    EXPECT_TRUE(u.automaticallyChecksForUpdates());
+    QSignalSpy changed(&u, &AppUpdater::automaticallyChecksForUpdatesChanged);
+    u.setAutomaticallyChecksForUpdates(true); // the same value: nothing written
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(changed.size(), 0);
+    u.setAutomaticallyChecksForUpdates(false);
+    EXPECT_EQ(changed.size(), 1);
+    EXPECT_FALSE(u.scheduledCheckDue());
+    EXPECT_FALSE(rig.open("/appcast.xml").automaticallyChecksForUpdates()); // read back by a new updater
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

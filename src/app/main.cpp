@@ -88,7 +88,7 @@ int main(int argc, char *argv[])
     // Ctrl+Q in QML calls Qt.quit().
     QObject::connect(&engine, &QQmlEngine::quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     tessary::ui::setUpQml(engine, store, updater);
-    tessary::ui::WindowController windows(engine, store);
+    tessary::ui::WindowController windows(engine, store, updater);
     if (!windows.createMainWindow())
         return 1;
     QObject::connect(&instance, &tessary::ui::SingleInstance::activationRequested, &windows,

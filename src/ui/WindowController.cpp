@@ -4,10 +4,14 @@
 #include "ViewText.h"
 #include "engine/AppStore.h"
 #include "records/Log.h"
+#include "records/Persistence.h"
+#include "updates/AppUpdater.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -40,8 +44,8 @@ QIcon glyphIcon(const QString &symbol, const QColor &color)
 }
 } // namespace
 
-WindowController::WindowController(QQmlEngine &engine, AppStore &store, QObject *parent)
-    : QObject(parent), m_engine(engine), m_store(store)
+WindowController::WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent)
+    : QObject(parent), m_engine(engine), m_store(store), m_updater(updater)
 {
 }
 
@@ -142,7 +146,23 @@ void WindowController::rebuildContextMenu()
                       [this] { m_store.toggleAmbientPlayback(); });
     m_menu->addAction(QStringLiteral("显示汀禾"), this, &WindowController::showMainWindow);
     m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("关于汀禾"), this, &WindowController::showAbout);
+    // The offer and the outcome appear in the main window, so it comes forward first.
+    QAction *check = m_menu->addAction(QStringLiteral("检查更新…"), this, [this] {
+        showMainWindow();
+        m_updater.checkForUpdates();
+    });
+    check->setEnabled(m_updater.canCheckForUpdates());
+    m_menu->addSeparator();
     m_menu->addAction(QStringLiteral("退出汀禾"), qApp, &QCoreApplication::quit);
+}
+
+void WindowController::showAbout()
+{
+    QMessageBox::about(nullptr, QStringLiteral("关于汀禾"),
+                       QStringLiteral("汀禾（Tessary）%1\n注意力训练：只算净专注的计时、随机微休息、一键记录走神与疲劳。\n\n"
+                                      "全部记录只保存在这台电脑：\n%2")
+                           .arg(m_updater.currentVersion(), QDir::toNativeSeparators(Persistence::dataFilePath())));
 }
 
 void WindowController::togglePopup()

@@ -12,6 +12,9 @@ class QSystemTrayIcon;
 namespace tessary {
 class AppStore;
 }
+namespace tessary::updates {
+class AppUpdater;
+}
 
 namespace tessary::ui {
 
@@ -22,7 +25,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 class WindowController : public QObject {
     Q_OBJECT
 public:
-    WindowController(QQmlEngine &engine, AppStore &store, QObject *parent = nullptr);
+    WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent = nullptr);
     ~WindowController() override;
 
     // Loads and shows the main window; false when the QML could not be loaded.
@@ -36,9 +39,11 @@ private:
     void updateTrayIcon();
     void rebuildContextMenu();
     void togglePopup();
+    void showAbout();
 
     QQmlEngine &m_engine;
     AppStore &m_store;
+    updates::AppUpdater &m_updater;
     QPointer<QQuickWindow> m_mainWindow;
     QPointer<QQuickWindow> m_popup;
     QSystemTrayIcon *m_tray = nullptr;

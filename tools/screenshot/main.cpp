@@ -18,7 +18,10 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <cstdio>
 #include <functional>
@@ -83,9 +86,31 @@ int main(int argc, char *argv[])
     AppStore &store = h.open(QTimeZone("Asia/Shanghai"));
 
     // Before the engine, which reads it until it is gone.
-    updates::UpdaterConfig noFeed;
-    noFeed.version = QStringLiteral("0.1.0");
-    updates::AppUpdater updater(noFeed, h.clock, [&store] { return store.isSessionActive(); });
+    // An update feed on 127.0.0.1 that always offers 0.2.0, for the notice and the dialog.
+    QTcpServer feedServer;
+    feedServer.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&feedServer, &QTcpServer::newConnection, &feedServer, [&feedServer] {
+        while (QTcpSocket *socket = feedServer.nextPendingConnection()) {
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                const QByteArray body = R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
+<item><title>汀禾 0.2.0</title><link>https://example.org/tessary/0.2.0</link>
+<sparkle:shortVersionString>0.2.0</sparkle:shortVersionString>
+<description><![CDATA[<ul><li>洞察页新增任务分布</li><li>导出 CSV 更快</li><li>修复深色模式下的对比度</li></ul>]]></description>
+</item></channel></rss>)";
+                socket->readAll();
+                socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " + QByteArray::number(body.size())
+                              + "\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        }
+    });
+    updates::UpdaterConfig feed;
+    feed.version = QStringLiteral("0.1.0");
+    feed.feed = QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(feedServer.serverPort()));
+    feed.settingsPath = h.dir.filePath(QStringLiteral("updates.conf"));
+    feed.allowLoopbackHttp = true;
+    updates::AppUpdater updater(feed, h.clock, [&store] { return store.isSessionActive(); });
+    updater.setAutomaticallyChecksForUpdates(false); // checks run when this tool says, not on a timer
     QQmlEngine engine;
     ui::setUpQml(engine, store, updater);
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
@@ -198,6 +223,14 @@ int main(int argc, char *argv[])
         store.recordMindWander();
         h.advance(4); // the toast has gone
         shoot(QStringLiteral("focus-focusing") + suffix);
+        if (dark) { // a scheduled check during the round: remembered, not shown
+            updater.runScheduledCheck();
+            QTest::qWaitFor([&] { return updater.canCheckForUpdates(); }, 5000);
+            if (updater.hasOffer() || updater.deferredVersion() != QStringLiteral("0.2.0")) {
+                std::fprintf(stderr, "an update found during a round was not held back\n");
+                ++failures;
+            }
+        }
         shootMenu(QStringLiteral("tray-popup-focusing") + suffix);
 
         store.recordFatigue();
@@ -248,6 +281,22 @@ int main(int argc, char *argv[])
         store.abandonSession();
         h.advance(4, false);
 
+        if (dark) { // after the round: the notice, then the dialog it opens
+            shoot(QStringLiteral("update-notice") + suffix);
+            updater.checkForUpdates();
+            QTest::qWaitFor([&] { return updater.hasOffer(); }, 5000);
+            shoot(QStringLiteral("update-dialog") + suffix);
+            pressEscape();
+            if (updater.hasOffer()) {
+                std::fprintf(stderr, "Escape on the update dialog did not put it off\n");
+                ++failures;
+            }
+        } else {
+            updater.checkForUpdates();
+            QTest::qWaitFor([&] { return updater.hasOffer(); }, 5000);
+            shoot(QStringLiteral("update-dialog") + suffix);
+            updater.remindLater();
+        }
         // Insights and history over the seeded archive.
         store.setSelectedSection(int(AppSection::insights));
         shoot(QStringLiteral("insights") + suffix);

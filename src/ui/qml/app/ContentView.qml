@@ -42,6 +42,12 @@ Item {
 
     // Bound, not found once: the content may be placed in its window after it is made.
     ExportDialog { parentWindow: root.Window.window }
+    UpdateDialog {}
+    // What a check the user asked for found, when it found nothing to offer.
+    Connections {
+        target: Updater
+        function onCheckFinished(message) { AppStore.toast(message) }
+    }
 
     // Escape goes to the end dialog while it is up, wherever focus was before.
     Connections {

@@ -113,6 +113,12 @@ Rectangle {
             MouseArea { anchors.fill: parent; cursorShape: Qt.PointingHandCursor; onClicked: AppStore.toggleAppearance() }
         }
 
+        UpdateNoticeView {
+            Layout.fillWidth: true
+            Layout.leftMargin: 14
+            Layout.rightMargin: 14
+        }
+
         Rectangle {
             Layout.fillWidth: true
             Layout.leftMargin: 14

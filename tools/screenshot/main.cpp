@@ -226,7 +226,9 @@ int main(int argc, char *argv[])
         if (dark) { // a scheduled check during the round: remembered, not shown
             updater.runScheduledCheck();
             QTest::qWaitFor([&] { return updater.canCheckForUpdates(); }, 5000);
-            if (updater.hasOffer() || updater.deferredVersion() != QStringLiteral("0.2.0")) {
+            settle(100);
+            QQuickItem *notice = findByObjectName(content, QStringLiteral("updateNotice"));
+            if (updater.hasOffer() || updater.deferredVersion() != QStringLiteral("0.2.0") || !notice || notice->isVisible()) {
                 std::fprintf(stderr, "an update found during a round was not held back\n");
                 ++failures;
             }
@@ -283,6 +285,10 @@ int main(int argc, char *argv[])
 
         if (dark) { // after the round: the notice, then the dialog it opens
             shoot(QStringLiteral("update-notice") + suffix);
+            if (QQuickItem *notice = findByObjectName(content, QStringLiteral("updateNotice")); !notice || !notice->isVisible()) {
+                std::fprintf(stderr, "the update notice did not appear after the round\n");
+                ++failures;
+            }
             updater.checkForUpdates();
             QTest::qWaitFor([&] { return updater.hasOffer(); }, 5000);
             shoot(QStringLiteral("update-dialog") + suffix);
@@ -391,6 +397,22 @@ int main(int argc, char *argv[])
             settings->setProperty("contentY", settings->property("contentHeight").toReal() - settings->height());
             shoot(QStringLiteral("settings-lower") + suffix);
             const auto before = store.sessions().size();
+            // The duration field: out of range is clamped when left, an empty field keeps the value.
+            if (auto *field = settings->findChild<QQuickItem *>(QStringLiteral("durationField"))) {
+                field->setProperty("text", QStringLiteral("2000"));
+                QMetaObject::invokeMethod(field, "commit");
+                const auto clamped = store.settings().selectedDurationMinutes;
+                field->setProperty("text", QString());
+                QMetaObject::invokeMethod(field, "commit");
+                if (clamped != 1440 || store.settings().selectedDurationMinutes != 1440
+                    || field->property("text").toString() != QStringLiteral("1440")) {
+                    std::fprintf(stderr, "the duration field did not clamp or keep its value\n");
+                    ++failures;
+                }
+                AppSettings s = store.settings();
+                s.selectedDurationMinutes = 50;
+                store.setSettings(s);
+            }
             QMetaObject::invokeMethod(settings, "askToClear");
             shoot(QStringLiteral("settings-clear-alert") + suffix);
             pressEscape();

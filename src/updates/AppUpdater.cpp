@@ -50,8 +50,10 @@ AppUpdater::AppUpdater(UpdaterConfig config, Clock &clock, std::function<bool()>
 
 AppUpdater::~AppUpdater()
 {
-    if (m_reply)
+    if (m_reply) {
+        m_reply->disconnect(this); // no answer handled by an updater that is going
         m_reply->abort();
+    }
 }
 
 QString AppUpdater::currentVersion() const

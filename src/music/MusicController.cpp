@@ -136,6 +136,13 @@ protected:
             then(players);
         });
     }
+    void getProperty(const QString &player, const QString &interface, const QString &name,
+                     std::function<void(const QDBusMessage &)> then)
+    {
+        auto m = QDBusMessage::createMethodCall(player, kPath, kProperties, QStringLiteral("Get"));
+        m.setArguments({interface, name});
+        call(m, std::move(then));
+    }
     void getAll(const QString &player, const QString &interface, std::function<void(const QDBusMessage &)> then)
     {
         auto m = QDBusMessage::createMethodCall(player, kPath, kProperties, QStringLiteral("GetAll"));
@@ -202,9 +209,7 @@ private:
         }
         auto statuses = std::make_shared<QList<std::pair<QString, QString>>>();
         for (const QString &p : players) {
-            auto m = QDBusMessage::createMethodCall(p, kPath, kProperties, QStringLiteral("Get"));
-            m.setArguments({kPlayer, QStringLiteral("PlaybackStatus")});
-            call(m, [this, p, statuses, total = players.size()](const QDBusMessage &reply) {
+            getProperty(p, kPlayer, QStringLiteral("PlaybackStatus"), [this, p, statuses, total = players.size()](const QDBusMessage &reply) {
                 statuses->append({p, reply.arguments().value(0).value<QDBusVariant>().variant().toString()});
                 if (statuses->size() == total)
                     use(MusicController::choosePlayer(*statuses));
@@ -223,9 +228,7 @@ private:
     }
     void findPlaylist()
     {
-        auto m = QDBusMessage::createMethodCall(m_player, kPath, kProperties, QStringLiteral("Get"));
-        m.setArguments({kPlaylists, QStringLiteral("PlaylistCount")});
-        call(m, [this](const QDBusMessage &reply) {
+        getProperty(m_player, kPlaylists, QStringLiteral("PlaylistCount"), [this](const QDBusMessage &reply) {
             if (reply.type() != QDBusMessage::ReplyMessage) {
                 finish(false, playerVanished(reply) ? kPlayerGone : kNoPlaylists);
                 return;

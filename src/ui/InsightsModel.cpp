@@ -34,6 +34,10 @@ const InsightsModel::Snapshot &InsightsModel::snapshot() const
         s.wanderRate = insights::wanderRateText(archive);
         s.energyDrop = insights::energyDropText(archive);
         s.week = insights::weeklySummaries(archive, m_store->calendar());
+        std::int64_t largest = 0;
+        for (const auto &d : s.week)
+            largest = std::max(largest, d.minutes);
+        s.weekAxis = charts::niceAxis(double(largest));
         s.tasks = insights::taskDistribution(insights::taskSummaries(archive));
         s.trend = insights::ratingTrend(archive);
         m_snapshot = std::move(s);
@@ -77,13 +81,10 @@ QVariantList InsightsModel::weekBars(double width, double height) const
 {
     const auto &week = snapshot().week;
     QList<double> values;
-    double largest = 0;
-    for (const auto &d : week) {
+    for (const auto &d : week)
         values.append(double(d.minutes));
-        largest = std::max(largest, double(d.minutes));
-    }
     const QRectF plot(0, 0, std::max(width, 0.0), std::max(height, 0.0));
-    const auto rects = charts::barRects(values, charts::niceAxis(largest), plot);
+    const auto rects = charts::barRects(values, snapshot().weekAxis, plot);
     QVariantList bars;
     for (qsizetype i = 0; i < rects.size(); ++i) {
         const QRectF &r = rects[i];
@@ -100,10 +101,7 @@ QVariantList InsightsModel::weekBars(double width, double height) const
 
 QVariantList InsightsModel::weekAxis(double height) const
 {
-    std::int64_t largest = 0;
-    for (const auto &d : snapshot().week)
-        largest = std::max(largest, d.minutes);
-    const auto axis = charts::niceAxis(double(largest));
+    const auto &axis = snapshot().weekAxis;
     const QRectF plot(0, 0, 1, std::max(height, 0.0));
     QVariantList marks;
     for (double v : axis.ticks)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartGeometry.h"
 #include "insights/Insights.h"
 
 #include <QObject>
@@ -77,6 +78,7 @@ private:
         QString wanderRate;
         QString energyDrop;
         QList<insights::DaySummary> week;
+        charts::ValueAxis weekAxis; // one scale for the bars and their marks
         insights::TaskDistribution tasks;
         QList<insights::TrendPoint> trend;
     };

@@ -51,8 +51,11 @@ bool AudioEngine::start(QString *error)
         return true;
     m_limiter.reset();
     m_appliedBusVolume = busVolume();
-    if (!m_output->start(int(m_sampleRate), this, error))
+    setStreaming(true);
+    if (!m_output->start(int(m_sampleRate), this, error)) {
+        setStreaming(false);
         return false;
+    }
     m_running = true;
     return true;
 }
@@ -63,6 +66,16 @@ void AudioEngine::stop()
         return;
     m_output->stop();
     m_running = false;
+    setStreaming(false);
+}
+
+void AudioEngine::setStreaming(bool on)
+{
+    {
+        std::lock_guard lock(m_nodesMutex);
+        m_outputStarted = on;
+    }
+    m_wake.notify_all();
 }
 
 PlayerNode *AudioEngine::createPlayerNode()
@@ -123,8 +136,13 @@ void AudioEngine::streamingLoop()
     while (!m_quit) {
         for (Node *node : m_streamingNodes)
             node->stream();
-        // The rings hold over a second; looking every 5 ms also keeps a restart's gap short.
-        m_wake.wait_for(lock, std::chrono::milliseconds(5));
+        // While the output runs: the rings hold over a second; looking every 5 ms also keeps a
+        // restart's gap short. While it is stopped nothing plays, and an idle application
+        // must not wake the CPU 200 times a second: the thread sleeps until the next start.
+        if (m_outputStarted)
+            m_wake.wait_for(lock, std::chrono::milliseconds(5));
+        else
+            m_wake.wait(lock);
     }
 }
 

@@ -96,6 +96,7 @@ private:
     void render(float *interleaved, int frames) override;
     void addNode(std::unique_ptr<Node> node, bool streams);
     void streamingLoop();
+    void setStreaming(bool on);
 
     // Main thread.
     std::unique_ptr<AudioOutputBackend> m_output;
@@ -108,6 +109,7 @@ private:
     std::vector<Node *> m_streamingNodes;
     std::condition_variable m_wake;
     bool m_quit = false;
+    bool m_outputStarted = false; // while false nothing plays and the streaming thread sleeps
     std::thread m_streamingThread;
 
     // Shared with the render thread.

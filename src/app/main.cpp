@@ -7,6 +7,7 @@
 #include "engine/AppStore.h"
 #include "music/MusicController.h"
 #include "records/Persistence.h"
+#include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
 #include "ui/SingleInstance.h"
 #include "ui/WindowController.h"
@@ -44,6 +45,10 @@ int main(int argc, char *argv[])
         std::fputs("汀禾需要图形桌面：没有找到显示（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。\n", stderr);
         return 1;
     }
+    if (const QByteArray platform = tessary::ui::preferredPlatform(
+            qgetenv("XDG_SESSION_TYPE"), qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
+        !platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QApplication::setApplicationDisplayName(QStringLiteral("汀禾"));

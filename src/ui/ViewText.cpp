@@ -95,6 +95,61 @@ bool floatingTimerVisible(bool mainWindowMinimised, bool sessionActive, std::opt
            && (floatingTimerOnMinimize.value_or(true) || floatingSignalButtons.value_or(false));
 }
 
+namespace floating {
+
+QString timerText(SessionPhase phase, std::int64_t remainingSeconds, std::int64_t breakRemainingSeconds)
+{
+    if (phase == SessionPhase::microBreak)
+        return QString::number(breakRemainingSeconds) + QStringLiteral(" 秒");
+    return text::clockText(std::max<std::int64_t>(remainingSeconds, 0));
+}
+
+double ringProgress(SessionPhase phase, std::int64_t focusedElapsedSeconds, std::int64_t plannedSeconds)
+{
+    if (phase == SessionPhase::microBreak)
+        return 1.0;
+    if (plannedSeconds < 1)
+        return 0.02;
+    return std::max(std::clamp(double(focusedElapsedSeconds) / double(plannedSeconds), 0.0, 1.0), 0.02);
+}
+
+const char *statusTint(SessionPhase phase)
+{
+    switch (phase) {
+    case SessionPhase::paused: return "amber";
+    case SessionPhase::microBreak: return "blue";
+    default: return "mint";
+    }
+}
+
+QString statusText(SessionPhase phase)
+{
+    switch (phase) {
+    case SessionPhase::paused: return QStringLiteral("已暂停");
+    case SessionPhase::microBreak: return QStringLiteral("微休息");
+    default: return QStringLiteral("专注中");
+    }
+}
+
+QString statusSymbol(SessionPhase phase)
+{
+    switch (phase) {
+    case SessionPhase::paused: return QStringLiteral("pause.fill");
+    case SessionPhase::microBreak: return QStringLiteral("sparkles");
+    default: return QStringLiteral("leaf.fill");
+    }
+}
+
+QSize panelSize(bool timerShown, bool signalsShown)
+{
+    const int width = signalsShown ? 292 : 264;
+    if (timerShown)
+        return {width, signalsShown ? 174 : 116};
+    return signalsShown ? QSize(width, 70) : QSize();
+}
+
+} // namespace floating
+
 QString ambientStatusText(const QStringList &selectedTitles, bool playing)
 {
     if (selectedTitles.isEmpty())
@@ -172,5 +227,20 @@ QString ViewText::phaseSymbol(int phase) const { return ui::phaseSymbol(toPhase(
 QString ViewText::menuTimeText(qint64 remaining) const { return ui::menuTimeText(remaining); }
 QString ViewText::menuBarMode(int phase) const { return ui::menuBarMode(toPhase(phase)); }
 QString ViewText::clockText(qint64 seconds) const { return text::clockText(seconds); }
+QString ViewText::floatingTimerText(int phase, qint64 remaining, qint64 breakRemaining) const
+{
+    return floating::timerText(toPhase(phase), remaining, breakRemaining);
+}
+double ViewText::floatingRingProgress(int phase, qint64 elapsed, qint64 planned) const
+{
+    return floating::ringProgress(toPhase(phase), elapsed, planned);
+}
+QString ViewText::floatingStatusTint(int phase) const { return QString::fromLatin1(floating::statusTint(toPhase(phase))); }
+QString ViewText::floatingStatusText(int phase) const { return floating::statusText(toPhase(phase)); }
+QString ViewText::floatingStatusSymbol(int phase) const { return floating::statusSymbol(toPhase(phase)); }
+QSize ViewText::floatingPanelSize(bool timerShown, bool signalsShown) const
+{
+    return floating::panelSize(timerShown, signalsShown);
+}
 
 } // namespace tessary::ui

@@ -3,6 +3,7 @@
 #include "records/SessionRecords.h"
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -37,6 +38,21 @@ QString menuBarMode(SessionPhase phase);
 // Whether the floating countdown belongs on screen.
 bool floatingTimerVisible(bool mainWindowMinimised, bool sessionActive, std::optional<bool> floatingTimerOnMinimize,
                           std::optional<bool> floatingSignalButtons);
+
+// The floating countdown panel.
+namespace floating {
+// "%02d:%02d" of the remaining time, never below 00:00; during a micro-break "<seconds> 秒".
+QString timerText(SessionPhase phase, std::int64_t remainingSeconds, std::int64_t breakRemainingSeconds);
+// Full during a micro-break; otherwise the share of the round done, never below 0.02 so the
+// arc is always visible.
+double ringProgress(SessionPhase phase, std::int64_t focusedElapsedSeconds, std::int64_t plannedSeconds);
+// A theme colour name: amber while paused, blue during a micro-break, mint otherwise.
+const char *statusTint(SessionPhase phase);
+QString statusText(SessionPhase phase);
+QString statusSymbol(SessionPhase phase);
+// The panel's size for the sections shown; empty when neither is.
+QSize panelSize(bool timerShown, bool signalsShown);
+} // namespace floating
 
 // The ambient card's status line for the selected sounds (in selection order).
 QString ambientStatusText(const QStringList &selectedTitles, bool playing);
@@ -77,6 +93,12 @@ public:
     Q_INVOKABLE QString menuTimeText(qint64 remaining) const;
     Q_INVOKABLE QString menuBarMode(int phase) const;
     Q_INVOKABLE QString clockText(qint64 seconds) const;
+    Q_INVOKABLE QString floatingTimerText(int phase, qint64 remaining, qint64 breakRemaining) const;
+    Q_INVOKABLE double floatingRingProgress(int phase, qint64 elapsed, qint64 planned) const;
+    Q_INVOKABLE QString floatingStatusTint(int phase) const;
+    Q_INVOKABLE QString floatingStatusText(int phase) const;
+    Q_INVOKABLE QString floatingStatusSymbol(int phase) const;
+    Q_INVOKABLE QSize floatingPanelSize(bool timerShown, bool signalsShown) const;
 
 private:
     const AppStore *m_store;

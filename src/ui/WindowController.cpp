@@ -1,5 +1,6 @@
 #include "WindowController.h"
 
+#include "FloatingTimer.h"
 #include "Symbols.h"
 #include "ViewText.h"
 #include "engine/AppStore.h"
@@ -45,13 +46,19 @@ QIcon glyphIcon(const QString &symbol, const QColor &color)
 } // namespace
 
 WindowController::WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent)
-    : QObject(parent), m_engine(engine), m_store(store), m_updater(updater)
+    : QObject(parent), m_engine(engine), m_store(store), m_updater(updater), m_floating(new FloatingTimer(engine, this))
 {
+    connect(m_floating, &FloatingTimer::restoreRequested, this, &WindowController::restoreMainWindow);
+    // Opening an open panel or dismissing a closed one does nothing, so the rule can run on
+    // every change of what it reads.
+    connect(&m_store, &AppStore::phaseChanged, this, [this] { updateFloatingTimerVisibility(); });
+    connect(&m_store, &AppStore::settingsChanged, this, [this] { updateFloatingTimerVisibility(); });
 }
 
 WindowController::~WindowController()
 {
     // Windows made from QML go before the engine that made them.
+    m_floating->dismiss();
     delete m_menu;
     delete m_popup;
     delete m_mainWindow;
@@ -68,6 +75,8 @@ bool WindowController::createMainWindow()
         return false;
     }
     m_mainWindow->setParent(nullptr);
+    m_mainWindow->setObjectName(QLatin1String(kMainWindowName));
+    trackMainWindow();
     // For start-up measurements: QT_LOGGING_RULES="tessary.startup=true".
     connect(m_mainWindow, &QQuickWindow::frameSwapped, this, [] {
         static bool reported = false;
@@ -90,6 +99,46 @@ void WindowController::showMainWindow()
         m_mainWindow->show();
     m_mainWindow->raise();
     m_mainWindow->requestActivate();
+}
+
+void WindowController::trackMainWindow()
+{
+    connect(m_mainWindow, &QWindow::windowStateChanged, this, [this](Qt::WindowState state) {
+        const bool minimised = state == Qt::WindowMinimized;
+        if (minimised == m_mainWindowMinimised)
+            return;
+        m_mainWindowMinimised = minimised;
+        updateFloatingTimerVisibility(minimised);
+    });
+    // Closed (to the tray): the panel goes with it.
+    connect(m_mainWindow, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            m_floating->dismiss();
+    });
+}
+
+void WindowController::updateFloatingTimerVisibility(std::optional<bool> minimised)
+{
+    const AppSettings &s = m_store.settings();
+    if (floatingTimerVisible(minimised.value_or(m_mainWindowMinimised), m_store.isSessionActive(),
+                             s.floatingTimerOnMinimize, s.floatingSignalButtons))
+        m_floating->open();
+    else
+        m_floating->dismiss();
+}
+
+void WindowController::restoreMainWindow()
+{
+    auto *window = qobject_cast<QQuickWindow *>(resolveMainWindow(m_mainWindow, QGuiApplication::topLevelWindows()));
+    if (!window)
+        return;
+    if (window != m_mainWindow) {
+        m_mainWindow = window;
+        trackMainWindow();
+    }
+    window->setObjectName(QLatin1String(kMainWindowName));
+    showMainWindow();
+    m_floating->dismiss();
 }
 
 void WindowController::createTray()

@@ -3,10 +3,12 @@
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
+#include <QQuickWindow>
+
+#include <optional>
 
 class QMenu;
 class QQmlEngine;
-#include <QQuickWindow>
 class QSystemTrayIcon;
 
 namespace tessary {
@@ -18,10 +20,13 @@ class AppUpdater;
 
 namespace tessary::ui {
 
+class FloatingTimer;
+
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
-// Owns the application's surfaces: the main window, the tray icon with its popup
-// and context menu. Main thread only.
+// Owns the application's surfaces: the main window, the floating countdown that stands in
+// for it while it is minimised during a round, the tray icon with its popup and context
+// menu. Main thread only.
 class WindowController : public QObject {
     Q_OBJECT
 public:
@@ -32,9 +37,17 @@ public:
     bool createMainWindow();
     // Brings the main window back: shown, un-minimised, raised and activated.
     Q_INVOKABLE void showMainWindow();
+    // "返回主窗口": the main window comes back and the panel closes; without a main
+    // window nothing happens and the panel stays.
+    void restoreMainWindow();
     QQuickWindow *mainWindow() const { return m_mainWindow; }
+    FloatingTimer &floatingTimer() const { return *m_floating; }
 
 private:
+    // Opens or dismisses the floating countdown; `minimised` is the main window's new
+    // state when a minimise or restore prompted the call.
+    void updateFloatingTimerVisibility(std::optional<bool> minimised = std::nullopt);
+    void trackMainWindow();
     void createTray();
     void updateTrayIcon();
     void rebuildContextMenu();
@@ -46,6 +59,8 @@ private:
     updates::AppUpdater &m_updater;
     QPointer<QQuickWindow> m_mainWindow;
     QPointer<QQuickWindow> m_popup;
+    FloatingTimer *m_floating;
+    bool m_mainWindowMinimised = false;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_menu = nullptr;
 };

@@ -1,3 +1,4 @@
+#include "ui/FloatingTimer.h"
 #include "ui/Symbols.h"
 #include "ui/ViewText.h"
 
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QRawFont>
 #include <QRegularExpression>
+#include <QWindow>
 
 using namespace tessary;
 using namespace tessary::ui;
@@ -82,6 +84,61 @@ TEST(ViewText, FloatingTimerRule)
     EXPECT_TRUE(floatingTimerVisible(true, true, false, true));
     EXPECT_FALSE(floatingTimerVisible(true, true, false, std::nullopt));
     EXPECT_FALSE(floatingTimerVisible(true, true, false, false));
+}
+
+TEST(FloatingPanel, TimeRingAndStatusFollowThePhase)
+{
+    using namespace floating;
+    EXPECT_EQ(timerText(SessionPhase::focusing, 3725, 0), QStringLiteral("62:05")); // minutes not wrapped
+    EXPECT_EQ(timerText(SessionPhase::paused, -4, 0), QStringLiteral("00:00"));
+    EXPECT_EQ(timerText(SessionPhase::microBreak, 1200, 7), QStringLiteral("7 秒"));
+
+    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::microBreak, 10, 1500), 1.0);
+    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::focusing, 0, 1500), 0.02); // always a visible arc
+    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::focusing, 10, 0), 0.02);
+    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::paused, 750, 1500), 0.5);
+    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::focusing, 2000, 1500), 1.0);
+
+    EXPECT_STREQ(statusTint(SessionPhase::paused), "amber");
+    EXPECT_STREQ(statusTint(SessionPhase::microBreak), "blue");
+    EXPECT_STREQ(statusTint(SessionPhase::focusing), "mint");
+    EXPECT_EQ(statusText(SessionPhase::paused), QStringLiteral("已暂停"));
+    EXPECT_EQ(statusText(SessionPhase::microBreak), QStringLiteral("微休息"));
+    EXPECT_EQ(statusText(SessionPhase::focusing), QStringLiteral("专注中"));
+    EXPECT_EQ(statusSymbol(SessionPhase::paused), QStringLiteral("pause.fill"));
+    EXPECT_EQ(statusSymbol(SessionPhase::microBreak), QStringLiteral("sparkles"));
+    EXPECT_EQ(statusSymbol(SessionPhase::focusing), QStringLiteral("leaf.fill"));
+}
+
+TEST(FloatingPanel, SizeBySectionsShown)
+{
+    EXPECT_EQ(floating::panelSize(true, false), QSize(264, 116));
+    EXPECT_EQ(floating::panelSize(true, true), QSize(292, 174));
+    EXPECT_EQ(floating::panelSize(false, true), QSize(292, 70));
+    EXPECT_TRUE(floating::panelSize(false, false).isEmpty());
+}
+
+TEST(FloatingPanel, TheMainWindowIsTheRegisteredOneElseTheFirstNamedOrOrdinaryWindow)
+{
+    int argc = 0;
+    QGuiApplication app(argc, nullptr);
+    QWindow tool, named, ordinary, panel;
+    tool.setFlags(Qt::Tool);
+    panel.setObjectName(QLatin1String(kFloatingTimerName));
+    named.setObjectName(QLatin1String(kMainWindowName));
+    EXPECT_EQ(resolveMainWindow(&ordinary, {&tool, &named}), &ordinary);
+    EXPECT_EQ(resolveMainWindow(nullptr, {&tool, &named, &ordinary}), &named);
+    // Tested in order: an earlier ordinary window wins over a later named one.
+    EXPECT_EQ(resolveMainWindow(nullptr, {&panel, &ordinary, &named}), &ordinary);
+    EXPECT_EQ(resolveMainWindow(nullptr, {&tool, &panel}), nullptr);
+}
+
+TEST(FloatingPanel, AWaylandSessionRunsThroughXWaylandUnlessTheUserChoseAPlatform)
+{
+    EXPECT_EQ(preferredPlatform("wayland", "", ":0"), QByteArray("xcb"));
+    EXPECT_TRUE(preferredPlatform("wayland", "wayland", ":0").isEmpty());
+    EXPECT_TRUE(preferredPlatform("wayland", "", "").isEmpty()); // no XWayland: stay native
+    EXPECT_TRUE(preferredPlatform("x11", "", ":0").isEmpty());
 }
 
 TEST(ViewText, AmbientStatusLine)

@@ -6,6 +6,7 @@
 
 #include "ArchiveFactory.h"
 #include "StoreHarness.h"
+#include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
 #include "ui/Symbols.h"
 #include "updates/AppUpdater.h"
@@ -43,6 +44,9 @@ void countWarnings(QtMsgType type, const QMessageLogContext &, const QString &me
 {
     // The offscreen platform has no runtime directory; that notice is not ours.
     if (message.startsWith(QStringLiteral("QStandardPaths:")))
+        return;
+    // Nor has it size hints, which the floating countdown sets for tiling compositors.
+    if (message == QLatin1String("This plugin does not support propagateSizeHints()"))
         return;
     if (type != QtDebugMsg && type != QtInfoMsg) {
         ++g_warnings;
@@ -187,6 +191,38 @@ int main(int argc, char *argv[])
         menuWindow.hide();
     };
 
+    // The floating countdown in each combination of its sections, at the size each calls for.
+    ui::FloatingTimer floating(engine);
+    auto shootFloating = [&](const QString &phase, const QString &suffix) {
+        const AppSettings before = store.settings();
+        struct Variant {
+            const char *name;
+            bool timer, withSignals;
+            QSize size;
+        };
+        for (const Variant &v : {Variant{"timer", true, false, {264, 116}}, Variant{"signals", false, true, {292, 70}},
+                                 Variant{"both", true, true, {292, 174}}}) {
+            AppSettings s = before;
+            s.floatingTimerOnMinimize = v.timer;
+            s.floatingSignalButtons = v.withSignals;
+            store.setSettings(s);
+            floating.open();
+            if (!floating.window()) {
+                std::fprintf(stderr, "the floating countdown did not open\n");
+                ++failures;
+                break;
+            }
+            shootWindow(*floating.window(), QStringLiteral("floating-%1-%2%3").arg(phase, QLatin1String(v.name), suffix));
+            if (floating.window()->size() != v.size) {
+                std::fprintf(stderr, "floating countdown (%s) is %dx%d\n", v.name, floating.window()->width(),
+                             floating.window()->height());
+                ++failures;
+            }
+            floating.dismiss();
+        }
+        store.setSettings(before);
+    };
+
     auto setDark = [&](bool dark) {
         AppSettings s = store.settings();
         s.appearanceMode = dark ? AppearanceMode::dark : AppearanceMode::light;
@@ -223,6 +259,7 @@ int main(int argc, char *argv[])
         store.recordMindWander();
         h.advance(4); // the toast has gone
         shoot(QStringLiteral("focus-focusing") + suffix);
+        shootFloating(QStringLiteral("focusing"), suffix);
         if (dark) { // a scheduled check during the round: remembered, not shown
             updater.runScheduledCheck();
             QTest::qWaitFor([&] { return updater.canCheckForUpdates(); }, 5000);
@@ -241,12 +278,14 @@ int main(int argc, char *argv[])
 
         store.togglePause();
         shoot(QStringLiteral("focus-paused") + suffix);
+        shootFloating(QStringLiteral("paused"), suffix);
         store.togglePause();
 
         h.random.queued = {200};
         h.advance(240);
         h.advance(3); // three seconds into the micro-break
         shoot(QStringLiteral("focus-micro-break") + suffix);
+        shootFloating(QStringLiteral("micro-break"), suffix);
         shootMenu(QStringLiteral("tray-popup-micro-break") + suffix);
         store.resumeAfterMicroBreak();
 

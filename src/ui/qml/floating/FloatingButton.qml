@@ -17,21 +17,12 @@ Rectangle {
     Accessible.onPressAction: clicked()
 
     Symbol { anchors.centerIn: parent; name: button.symbol; size: 12; color: TessaryTheme.primaryText }
-    MouseArea {
+    TipArea {
         id: area
         anchors.fill: parent
-        hoverEnabled: true
+        host: button.host
+        tip: button.help
         cursorShape: Qt.PointingHandCursor
         onClicked: button.clicked()
-        onContainsMouseChanged: {
-            if (containsMouse) {
-                tipDelay.restart()
-            } else {
-                tipDelay.stop()
-                if (button.host)
-                    button.host.hideTip()
-            }
-        }
     }
-    Timer { id: tipDelay; interval: 600; onTriggered: if (button.host) button.host.showTip(button.help, button) }
 }

@@ -37,21 +37,12 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
         }
     }
-    MouseArea {
+    TipArea {
         id: area
         anchors.fill: parent
-        hoverEnabled: true
+        host: button.host
+        tip: button.help
         cursorShape: button.enabled ? Qt.PointingHandCursor : Qt.ArrowCursor
         onClicked: button.clicked()
-        onContainsMouseChanged: {
-            if (containsMouse) {
-                tipDelay.restart()
-            } else {
-                tipDelay.stop()
-                if (button.host)
-                    button.host.hideTip()
-            }
-        }
     }
-    Timer { id: tipDelay; interval: 600; onTriggered: if (button.host) button.host.showTip(button.help, button) }
 }

@@ -7,6 +7,7 @@
 
 #include "ArchiveFactory.h"
 #include "StoreHarness.h"
+#include "desktop/Autostart.h"
 #include "ui/QmlSetup.h"
 #include "updates/AppUpdater.h"
 
@@ -66,6 +67,7 @@ long residentKiB()
 struct Screens {
     fakes::StoreHarness h;
     updates::AppUpdater updater{updates::UpdaterConfig{}, h.clock, [] { return false; }};
+    desktop::Autostart autostart{h.dir.filePath(QStringLiteral("autostart")), QStringLiteral("tessary"), {}};
     QQmlEngine engine;
     QQuickWindow window;
     QObject *content = nullptr;
@@ -77,7 +79,7 @@ struct Screens {
             Persistence::save(h.dataPath(), AppSettings{}, fixtures::makeArchive(sessions, 10, h.clock.t.addSecs(-3600)));
         malloc_trim(0); // the generated archive is gone; the store reads it from disk like the app
         AppStore &store = h.open(QTimeZone("Asia/Shanghai"));
-        ui::setUpQml(engine, store, updater);
+        ui::setUpQml(engine, store, updater, autostart);
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
         content = component.create();
         if (!content) {

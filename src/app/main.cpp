@@ -4,6 +4,10 @@
 #include "audio/AlertPlayer.h"
 #include "audio/AmbientPlayer.h"
 #include "audio/QtAudioOutput.h"
+#include "audio/SoundCheck.h"
+#include "desktop/Autostart.h"
+#include "desktop/CommandLine.h"
+#include "desktop/InstallLayout.h"
 #include "engine/AppStore.h"
 #include "music/MusicController.h"
 #include "records/Persistence.h"
@@ -19,26 +23,57 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QQmlEngine>
+#include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 namespace {
 
-// The generated sounds: the build's resources folder while it exists (running from the build
-// tree), otherwise "sounds" next to the executable (an installed copy).
 QString soundsDirectory()
 {
-    const QString built = QStringLiteral(TESSARY_SOUNDS_DIR);
-    if (QFileInfo(built).isDir())
-        return built;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sounds"));
+    return tessary::desktop::soundsDirectory(QCoreApplication::applicationDirPath(),
+                                             QStringLiteral(TESSARY_BUILD_BIN_DIR), QStringLiteral(TESSARY_SOUNDS_DIR));
+}
+
+int checkSounds(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tessary"));
+    const QString dir = soundsDirectory();
+    const QList<tessary::audio::SoundCheck> checks =
+        tessary::audio::checkSounds(dir, tessary::Persistence::userAmbientDirectory());
+    std::fputs(tessary::audio::soundCheckReport(dir, checks).toUtf8().constData(), stdout);
+    const bool allReadable = std::all_of(checks.cbegin(), checks.cend(), [](const auto &c) { return c.readable; });
+    return allReadable ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const tessary::desktop::CommandLine command = tessary::desktop::parseCommandLine(arguments);
+    switch (command.action) {
+    case tessary::desktop::CommandLine::Action::invalid:
+        std::fprintf(stderr, "tessary：不认识的选项 %s\n\n%s", command.invalidArgument.toLocal8Bit().constData(),
+                     tessary::desktop::usageText().toUtf8().constData());
+        return 2;
+    case tessary::desktop::CommandLine::Action::help:
+        std::fputs(tessary::desktop::usageText().toUtf8().constData(), stdout);
+        return 0;
+    case tessary::desktop::CommandLine::Action::version:
+        std::puts("汀禾 (Tessary) " TESSARY_VERSION);
+        return 0;
+    case tessary::desktop::CommandLine::Action::checkSounds:
+        return checkSounds(argc, argv);
+    case tessary::desktop::CommandLine::Action::run:
+        break;
+    }
+
     // Without a display Qt would abort with several lines of platform-plugin detail.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -54,13 +89,14 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("汀禾"));
     QApplication::setApplicationVersion(QStringLiteral(TESSARY_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tessary"));
+    QApplication::setWindowIcon(tessary::ui::WindowController::applicationIcon());
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);
 
     // A second launch hands over to the running instance: one store per document.
     tessary::ui::SingleInstance instance;
-    if (instance.handOverToRunningInstance())
+    if (instance.handOverToRunningInstance(1500, !command.background))
         return 0;
 
     tessary::SystemClock clock;
@@ -92,9 +128,14 @@ int main(int argc, char *argv[])
     QQmlEngine engine;
     // Ctrl+Q in QML calls Qt.quit().
     QObject::connect(&engine, &QQmlEngine::quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    tessary::ui::setUpQml(engine, store, updater);
+    tessary::desktop::Autostart autostart(
+        tessary::desktop::Autostart::defaultDirectory(),
+        tessary::desktop::Autostart::programFor(QCoreApplication::applicationFilePath(),
+                                                QStandardPaths::findExecutable(QStringLiteral("tessary"))),
+        [&store](const QString &text) { store.toast(text); });
+    tessary::ui::setUpQml(engine, store, updater, autostart);
     tessary::ui::WindowController windows(engine, store, updater);
-    if (!windows.createMainWindow())
+    if (!windows.createMainWindow(command.background))
         return 1;
     QObject::connect(&instance, &tessary::ui::SingleInstance::activationRequested, &windows,
                      &tessary::ui::WindowController::showMainWindow);

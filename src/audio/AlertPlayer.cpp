@@ -41,6 +41,13 @@ QString AlertPlayer::soundFor(const QString &name)
     return QStringLiteral("beep");
 }
 
+QStringList AlertPlayer::soundNames()
+{
+    QStringList names(kNamedAlerts.begin(), kNamedAlerts.end());
+    names.append(QStringLiteral("beep"));
+    return names;
+}
+
 void AlertPlayer::play(const QString &name)
 {
     const QString sound = soundFor(name);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -30,6 +31,8 @@ public:
 
     // The file name (without extension) that `name` plays.
     static QString soundFor(const QString &name);
+    // Every file name soundFor() can give.
+    static QStringList soundNames();
 
     // Inspection for tests.
     AudioEngine &engine() { return *m_engine; }

@@ -6,13 +6,14 @@
 #include "SettingsBridge.h"
 #include "Symbols.h"
 #include "ViewText.h"
+#include "desktop/Autostart.h"
 #include "updates/AppUpdater.h"
 
 #include <QQmlEngine>
 
 namespace tessary::ui {
 
-void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater)
+void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, desktop::Autostart &autostart)
 {
     Symbols::registerFont();
     // Owned by the store so they live exactly as long as what they read.
@@ -30,6 +31,7 @@ void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater)
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "History", history);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Exporter", exporter);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Updater", &updater);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Autostart", &autostart);
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 }
 

@@ -8,12 +8,16 @@ class AppStore;
 namespace tessary::updates {
 class AppUpdater;
 }
+namespace tessary::desktop {
+class Autostart;
+}
 
 namespace tessary::ui {
 
 // Makes the store and the view helpers available to QML as the "Tessary.Engine"
-// singletons (AppStore, Settings, Views, Symbols, Insights, History, Exporter, Updater) and points the engine at our
-// module. Call once per engine, before loading anything; the store and the updater must outlive it.
-void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater);
+// singletons (AppStore, Settings, Views, Symbols, Insights, History, Exporter, Updater, Autostart) and points the
+// engine at our module. Call once per engine, before loading anything; the store, the updater and the autostart
+// entry must outlive it.
+void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, desktop::Autostart &autostart);
 
 } // namespace tessary::ui

@@ -28,13 +28,15 @@ SingleInstance::SingleInstance(QString key, QObject *parent) : QObject(parent), 
 
 QString SingleInstance::defaultKey() { return QStringLiteral("tessary-%1").arg(::getuid()); }
 
-bool SingleInstance::handOverToRunningInstance(int timeoutMs)
+bool SingleInstance::handOverToRunningInstance(int timeoutMs, bool activate)
 {
     QLocalSocket probe;
     probe.connectToServer(m_key);
     if (probe.waitForConnected(timeoutMs)) {
-        probe.write(kShowMessage);
-        probe.waitForBytesWritten(timeoutMs);
+        if (activate) {
+            probe.write(kShowMessage);
+            probe.waitForBytesWritten(timeoutMs);
+        }
         probe.disconnectFromServer();
         return true;
     }

@@ -14,10 +14,11 @@ public:
     // `key` names the rendezvous; the default is per user.
     explicit SingleInstance(QString key = defaultKey(), QObject *parent = nullptr);
 
-    // True when another instance answered and was asked to show itself: exit now.
+    // True when another instance answered and was asked to show itself (unless
+    // `activate` is false: a start in the background leaves it as it is): exit now.
     // Otherwise this instance starts listening and reports later launches through
     // activationRequested(). Waits at most `timeoutMs` for a running instance.
-    bool handOverToRunningInstance(int timeoutMs = 1500);
+    bool handOverToRunningInstance(int timeoutMs = 1500, bool activate = true);
 
     static QString defaultKey();
 

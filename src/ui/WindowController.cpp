@@ -1,7 +1,6 @@
 #include "WindowController.h"
 
 #include "FloatingTimer.h"
-#include "Symbols.h"
 #include "ViewText.h"
 #include "engine/AppStore.h"
 #include "records/Log.h"
@@ -13,37 +12,37 @@
 #include <QDir>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPainter>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace tessary::ui {
 
 Q_LOGGING_CATEGORY(lcStartup, "tessary.startup", QtWarningMsg)
 
 namespace {
-QIcon glyphIcon(const QString &symbol, const QColor &color)
+// Our leaf mark, outlined while idle and filled while a round runs, tinted at build time.
+QIcon trayIcon(bool active)
 {
     QIcon icon;
-    for (int size : {16, 22, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        QFont font(Symbols::registerFont());
-        font.setPixelSize(int(size * 0.92));
-        p.setFont(font);
-        p.setPen(color);
-        p.drawText(pixmap.rect(), Qt::AlignCenter, QString(QChar(Symbols::codepoint(symbol))));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
+    for (int size : {16, 22, 24, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/tray/leaf-%1-%2.png").arg(active ? "active" : "idle").arg(size),
+                     QSize(size, size));
     return icon;
 }
 } // namespace
+
+QIcon WindowController::applicationIcon()
+{
+    QIcon fallback;
+    for (int size : {32, 64, 128, 256})
+        fallback.addFile(QStringLiteral(":/icons/theme/hicolor/%1x%1/apps/tessary.png").arg(size), QSize(size, size));
+    return QIcon::fromTheme(QStringLiteral("tessary"), fallback);
+}
 
 WindowController::WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent)
     : QObject(parent), m_engine(engine), m_store(store), m_updater(updater), m_floating(new FloatingTimer(engine, this))
@@ -64,10 +63,11 @@ WindowController::~WindowController()
     delete m_mainWindow;
 }
 
-bool WindowController::createMainWindow()
+bool WindowController::createMainWindow(bool inBackground)
 {
     QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MainWindow.qml")));
-    QObject *object = component.create();
+    QObject *object = inBackground ? component.createWithInitialProperties({{QStringLiteral("visible"), false}})
+                                   : component.create();
     m_mainWindow = qobject_cast<QQuickWindow *>(object);
     if (!m_mainWindow) {
         qCWarning(lcTessary).noquote() << "Tessary main window failed to load:" << component.errorString();
@@ -85,8 +85,27 @@ bool WindowController::createMainWindow()
             qCInfo(lcStartup).noquote() << "first frame";
         }
     });
-    createTray();
+    if (!createTray() && inBackground)
+        waitForTrayOrShow();
     return true;
+}
+
+void WindowController::waitForTrayOrShow()
+{
+    // At login the panel may start after us; a few seconds tell a late tray from none.
+    constexpr int kChecks = 20;
+    constexpr int kIntervalMs = 500;
+    auto *timer = new QTimer(this);
+    timer->setInterval(kIntervalMs);
+    connect(timer, &QTimer::timeout, this, [this, timer, checks = 0]() mutable {
+        if (createTray()) {
+            timer->deleteLater();
+        } else if (++checks >= kChecks) {
+            timer->deleteLater();
+            showMainWindow();
+        }
+    });
+    timer->start();
 }
 
 void WindowController::showMainWindow()
@@ -141,10 +160,10 @@ void WindowController::restoreMainWindow()
     m_floating->dismiss();
 }
 
-void WindowController::createTray()
+bool WindowController::createTray()
 {
     if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return; // without a tray, closing the main window quits as usual
+        return false; // without a tray, closing the main window quits as usual
     QApplication::setQuitOnLastWindowClosed(false);
     m_tray = new QSystemTrayIcon(this);
     m_menu = new QMenu();
@@ -159,15 +178,14 @@ void WindowController::createTray()
     connect(&m_store, &AppStore::phaseChanged, this, &WindowController::updateTrayIcon);
     updateTrayIcon();
     m_tray->show();
+    return true;
 }
 
 void WindowController::updateTrayIcon()
 {
     if (!m_tray)
         return;
-    const bool active = m_store.isSessionActive();
-    m_tray->setIcon(glyphIcon(active ? QStringLiteral("leaf.fill") : QStringLiteral("leaf"),
-                              active ? QColor(0x78, 0xD7, 0xB2) : QColor(0x9C, 0xAC, 0xA7)));
+    m_tray->setIcon(trayIcon(m_store.isSessionActive()));
 }
 
 void WindowController::rebuildContextMenu()

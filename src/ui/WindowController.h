@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
@@ -33,14 +34,19 @@ public:
     WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent = nullptr);
     ~WindowController() override;
 
-    // Loads and shows the main window; false when the QML could not be loaded.
-    bool createMainWindow();
+    // Loads and shows the main window; false when the QML could not be loaded. In the
+    // background (a start at login) the window stays hidden while a tray icon stands in for
+    // it; a tray that has not appeared within a few seconds means there is none, and the
+    // window shows after all.
+    bool createMainWindow(bool inBackground = false);
     // Brings the main window back: shown, un-minimised, raised and activated.
     Q_INVOKABLE void showMainWindow();
     // "返回主窗口": the main window comes back and the panel closes; without a main
     // window nothing happens and the panel stays.
     void restoreMainWindow();
     QQuickWindow *mainWindow() const { return m_mainWindow; }
+    // The icon theme's "tessary" where one is installed, else the copy inside the binary.
+    static QIcon applicationIcon();
     FloatingTimer &floatingTimer() const { return *m_floating; }
 
 private:
@@ -48,7 +54,8 @@ private:
     // state when a minimise or restore prompted the call.
     void updateFloatingTimerVisibility(std::optional<bool> minimised = std::nullopt);
     void trackMainWindow();
-    void createTray();
+    bool createTray();
+    void waitForTrayOrShow();
     void updateTrayIcon();
     void rebuildContextMenu();
     void togglePopup();

@@ -4,6 +4,7 @@
 
 #include "StoreHarness.h"
 #include "ui/FloatingTimer.h"
+#include "desktop/Autostart.h"
 #include "ui/QmlSetup.h"
 #include "ui/WindowController.h"
 #include "updates/AppUpdater.h"
@@ -290,7 +291,8 @@ int main(int argc, char **argv)
     config.settingsPath = app.h.dir.filePath(QStringLiteral("updates.conf"));
     app.updater = std::make_unique<updates::AppUpdater>(config, app.h.clock, [] { return false; });
     app.engine = std::make_unique<QQmlEngine>();
-    ui::setUpQml(*app.engine, *app.store, *app.updater);
+    desktop::Autostart autostart(app.h.dir.filePath(QStringLiteral("autostart")), QStringLiteral("tessary"), {});
+    ui::setUpQml(*app.engine, *app.store, *app.updater, autostart);
     app.windows = std::make_unique<ui::WindowController>(*app.engine, *app.store, *app.updater);
     if (!app.windows->createMainWindow())
         return 1;

@@ -7,6 +7,7 @@
 #include "ArchiveFactory.h"
 #include "StoreHarness.h"
 #include "ui/FloatingTimer.h"
+#include "desktop/Autostart.h"
 #include "ui/QmlSetup.h"
 #include "ui/Symbols.h"
 #include "updates/AppUpdater.h"
@@ -116,7 +117,9 @@ int main(int argc, char *argv[])
     updates::AppUpdater updater(feed, h.clock, [&store] { return store.isSessionActive(); });
     updater.setAutomaticallyChecksForUpdates(false); // checks run when this tool says, not on a timer
     QQmlEngine engine;
-    ui::setUpQml(engine, store, updater);
+    desktop::Autostart autostart(h.dir.filePath(QStringLiteral("autostart")), QStringLiteral("tessary"),
+                                 [&store](const QString &text) { store.toast(text); });
+    ui::setUpQml(engine, store, updater, autostart);
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
     QObject *object = component.create();
     if (!object) {

@@ -17,6 +17,8 @@ Flickable {
             newManagedTaskName = ""
     }
     function askToClear() { clearDialog.open() }
+    // The entry may have been changed outside since the screen was last shown.
+    onVisibleChanged: if (visible) Autostart.refresh()
 
     contentWidth: width
     contentHeight: column.implicitHeight + 68
@@ -260,6 +262,12 @@ Flickable {
                         title: "最小化时悬浮状态按钮"; detail: "可单独显示“我走神了”和“我开始累了”，无需倒计时"
                         checked: Settings.floatingSignalButtons
                         onToggled: (on) => Settings.floatingSignalButtons = on
+                    }
+                    SwitchRow {
+                        objectName: "autostartRow"
+                        title: "登录后自动启动"; detail: "登录桌面后在托盘中启动，不打开主窗口"
+                        checked: Autostart.enabled
+                        onToggled: (on) => Autostart.setEnabled(on)
                     }
                 }
 

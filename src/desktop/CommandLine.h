@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tessary::desktop {
+
+struct CommandLine {
+    enum class Action { run, help, version, checkSounds, invalid };
+    Action action = Action::run;
+    // Started at login: into the tray, without the main window, where a tray exists.
+    bool background = false;
+    QString invalidArgument; // for Action::invalid
+};
+
+// Reads the arguments after the program name. Qt's own options (-platform offscreen, -name
+// …) pass through untouched for QApplication; anything else unknown is invalid.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// The text of --help.
+QString usageText();
+
+} // namespace tessary::desktop

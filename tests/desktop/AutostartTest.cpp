@@ -1,0 +1,183 @@
+#include "desktop/Autostart.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+using tessary::desktop::Autostart;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+struct Toasts {
+    QStringList shown;
+    Autostart::Toast sink()
+    {
+        return [this](const QString &text) { shown.append(text); };
+    }
+};
+
+} // namespace
+
+TEST(Autostart, ExecLineQuotesWhatTheDesktopEntryRulesReserve)
+{
+    EXPECT_EQ(Autostart::quoteExecArgument(QStringLiteral("/usr/bin/tessary")), QStringLiteral("/usr/bin/tessary"));
+    EXPECT_EQ(Autostart::quoteExecArgument(QStringLiteral("/opt/My Apps/tessary")),
+              QStringLiteral("\"/opt/My Apps/tessary\""));
+    // Inside quotes $ and " are escaped once for Exec, then the backslash again for the file.
+    EXPECT_EQ(Autostart::quoteExecArgument(QStringLiteral("/tmp/a$b\"c")), QStringLiteral("\"/tmp/a\\\\$b\\\\\"c\""));
+    // A percent sign would otherwise read as a field code.
+    EXPECT_EQ(Autostart::quoteExecArgument(QStringLiteral("/tmp/100%/tessary")), QStringLiteral("/tmp/100%%/tessary"));
+    EXPECT_EQ(Autostart::quoteExecArgument(QStringLiteral("/home/用户/汀禾/tessary")),
+              QStringLiteral("/home/用户/汀禾/tessary"));
+}
+
+TEST(Autostart, ProgramIsThePlainNameOnlyWhenThePathFindsThisVeryBinary)
+{
+    QTemporaryDir dir;
+    const QString binary = dir.filePath(QStringLiteral("tessary"));
+    writeFile(binary, "#!/bin/sh\n");
+    const QString link = dir.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(binary, link));
+    EXPECT_EQ(Autostart::programFor(binary, binary), QStringLiteral("tessary"));
+    EXPECT_EQ(Autostart::programFor(binary, link), QStringLiteral("tessary"));
+    EXPECT_EQ(Autostart::programFor(binary, QString()), binary);
+    EXPECT_EQ(Autostart::programFor(binary, QStringLiteral("/usr/bin/tessary")), binary);
+}
+
+TEST(Autostart, SwitchingOnWritesAValidEntryThatStartsInTheTrayAndOffRemovesIt)
+{
+    QTemporaryDir dir;
+    const QString autostartDir = dir.filePath(QStringLiteral("config/autostart"));
+    Toasts toasts;
+    Autostart autostart(autostartDir, QStringLiteral("/opt/汀 禾/tessary"), toasts.sink());
+    EXPECT_FALSE(autostart.isEnabled());
+    EXPECT_EQ(autostart.filePath(), autostartDir + QStringLiteral("/tessary.desktop"));
+
+    int changes = 0;
+    QObject::connect(&autostart, &Autostart::enabledChanged, [&changes] { ++changes; });
+    ASSERT_TRUE(autostart.setEnabled(true)); // the directory is made on the way
+    EXPECT_TRUE(autostart.isEnabled());
+    EXPECT_GE(changes, 1);
+    const QByteArray text = readAll(autostart.filePath());
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(text.contains("\nExec=\"/opt/汀 禾/tessary\" --background\n")) << text.constData();
+    EXPECT_TRUE(text.contains("\nName=汀禾\n"));
+    EXPECT_TRUE(text.contains("\nIcon=tessary\n"));
+    EXPECT_TRUE(text.contains("\nType=Application\n"));
+
+    const QString validator = QStringLiteral(DESKTOP_FILE_VALIDATE);
+    if (!validator.isEmpty()) {
+        QProcess check;
+        check.start(validator, {autostart.filePath()});
+        ASSERT_TRUE(check.waitForFinished(10000));
+        EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().constData();
+    }
+
+    ASSERT_TRUE(autostart.setEnabled(true)); // again: rewritten, still on
+    ASSERT_TRUE(autostart.setEnabled(false));
+    EXPECT_FALSE(autostart.isEnabled());
+    EXPECT_FALSE(QFile::exists(autostart.filePath()));
+    EXPECT_TRUE(autostart.setEnabled(false)); // nothing to remove is not a failure
+    EXPECT_TRUE(toasts.shown.isEmpty());
+}
+
+TEST(Autostart, StateIsTheFileOnDiskIncludingChangesMadeElsewhere)
+{
+    QTemporaryDir dir;
+    Autostart first(dir.path(), QStringLiteral("tessary"), {});
+    ASSERT_TRUE(first.setEnabled(true));
+    // Another instance of the switch (the next start) reads what is there.
+    Autostart second(dir.path(), QStringLiteral("tessary"), {});
+    EXPECT_TRUE(second.isEnabled());
+
+    // A session manager that switches it off keeps the file but marks it.
+    writeFile(second.filePath(), "[Desktop Entry]\nType=Application\nName=汀禾\nExec=tessary --background\n"
+                                 "X-GNOME-Autostart-enabled=false\n");
+    int changes = 0;
+    QObject::connect(&second, &Autostart::enabledChanged, [&changes] { ++changes; });
+    second.refresh();
+    EXPECT_FALSE(second.isEnabled());
+    EXPECT_EQ(changes, 1);
+    second.refresh();
+    EXPECT_EQ(changes, 1); // nothing changed, nothing emitted
+
+    writeFile(second.filePath(), "[Desktop Entry]\nType=Application\nName=汀禾\nExec=tessary\nHidden=true\n");
+    second.refresh();
+    EXPECT_FALSE(second.isEnabled());
+    // Only the main group counts.
+    writeFile(second.filePath(), "[Desktop Entry]\nExec=tessary\n[Desktop Action x]\nHidden=true\n");
+    second.refresh();
+    EXPECT_TRUE(second.isEnabled());
+
+    ASSERT_TRUE(QFile::remove(second.filePath()));
+    second.refresh();
+    EXPECT_FALSE(second.isEnabled());
+    // Switching on over a disabled entry replaces it with ours.
+    writeFile(second.filePath(), "[Desktop Entry]\nHidden=true\n");
+    ASSERT_TRUE(second.setEnabled(true));
+    EXPECT_TRUE(second.isEnabled());
+    EXPECT_TRUE(readAll(second.filePath()).contains("Exec=tessary --background"));
+}
+
+TEST(Autostart, AnAutostartDirectoryThatCannotBeMadeGivesAToastNotASilentFailure)
+{
+    QTemporaryDir dir;
+    // A file where the directory should be: refused even for root.
+    const QString blocked = dir.filePath(QStringLiteral("autostart"));
+    writeFile(blocked, "not a directory");
+    Toasts toasts;
+    Autostart autostart(blocked, QStringLiteral("tessary"), toasts.sink());
+    int changes = 0;
+    QObject::connect(&autostart, &Autostart::enabledChanged, [&changes] { ++changes; });
+    EXPECT_FALSE(autostart.setEnabled(true));
+    EXPECT_FALSE(autostart.isEnabled());
+    EXPECT_EQ(changes, 1); // the switch is told to show "off" again
+    ASSERT_EQ(toasts.shown.size(), 1);
+    EXPECT_TRUE(toasts.shown[0].startsWith(QStringLiteral("无法开启登录后自动启动："))) << toasts.shown[0].toStdString();
+    EXPECT_TRUE(toasts.shown[0].contains(blocked));
+}
+
+TEST(Autostart, AReadOnlyAutostartDirectoryGivesAToastBothWays)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root; the test above covers a directory that cannot be made";
+    QTemporaryDir dir;
+    Toasts toasts;
+    const QString readOnly = dir.filePath(QStringLiteral("ro"));
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    const auto readOnlyPerms = QFile::ReadOwner | QFile::ExeOwner;
+    const auto writablePerms = readOnlyPerms | QFile::WriteOwner;
+    Autostart locked(readOnly, QStringLiteral("tessary"), toasts.sink());
+    ASSERT_TRUE(locked.setEnabled(true));
+    ASSERT_TRUE(QFile::setPermissions(readOnly, readOnlyPerms));
+    EXPECT_FALSE(locked.setEnabled(false)); // cannot remove
+    EXPECT_TRUE(locked.isEnabled());
+    ASSERT_EQ(toasts.shown.size(), 1);
+    EXPECT_TRUE(toasts.shown[0].startsWith(QStringLiteral("无法关闭登录后自动启动：")));
+
+    ASSERT_TRUE(QFile::setPermissions(readOnly, writablePerms));
+    ASSERT_TRUE(locked.setEnabled(false));
+    ASSERT_TRUE(QFile::setPermissions(readOnly, readOnlyPerms));
+    EXPECT_FALSE(locked.setEnabled(true)); // cannot write
+    EXPECT_FALSE(locked.isEnabled());
+    EXPECT_EQ(toasts.shown.size(), 2);
+    QFile::setPermissions(readOnly, writablePerms); // so the temporary directory can go
+}

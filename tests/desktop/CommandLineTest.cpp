@@ -1,0 +1,73 @@
+#include "desktop/CommandLine.h"
+#include "desktop/InstallLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using tessary::desktop::CommandLine;
+using tessary::desktop::parseCommandLine;
+
+namespace {
+CommandLine parse(std::initializer_list<const char *> args)
+{
+    QStringList list;
+    for (const char *a : args)
+        list.append(QString::fromUtf8(a));
+    return parseCommandLine(list);
+}
+} // namespace
+
+TEST(CommandLine, OurOptionsAndQtsOwnArePassedUnknownOnesAreInvalid)
+{
+    EXPECT_EQ(parse({}).action, CommandLine::Action::run);
+    EXPECT_FALSE(parse({}).background);
+    EXPECT_TRUE(parse({"--background"}).background);
+    EXPECT_EQ(parse({"--background"}).action, CommandLine::Action::run);
+    EXPECT_EQ(parse({"--help"}).action, CommandLine::Action::help);
+    EXPECT_EQ(parse({"-h"}).action, CommandLine::Action::help);
+    EXPECT_EQ(parse({"--version"}).action, CommandLine::Action::version);
+    EXPECT_EQ(parse({"--check-sounds"}).action, CommandLine::Action::checkSounds);
+    // The first action wins; --help after --version still prints the version.
+    EXPECT_EQ(parse({"--version", "--help"}).action, CommandLine::Action::version);
+
+    // QApplication reads these itself; a desktop or a user may pass them.
+    const CommandLine qt = parse({"-platform", "offscreen", "--background", "-name", "x", "-reverse",
+                                  "--style=Fusion", "-qmljsdebugger=port:1234"});
+    EXPECT_EQ(qt.action, CommandLine::Action::run);
+    EXPECT_TRUE(qt.background);
+
+    for (auto args : {std::initializer_list<const char *>{"--bogus"}, {"-x"}, {"file.txt"}, {"--background", "--"},
+                      {"--backgrounds"}, {"--help=1"}}) {
+        const CommandLine bad = parse(args);
+        EXPECT_EQ(bad.action, CommandLine::Action::invalid) << *std::prev(args.end());
+        EXPECT_EQ(bad.invalidArgument, QString::fromUtf8(*std::prev(args.end())));
+    }
+    // Invalid even after an action, so a typo is never silently ignored.
+    EXPECT_EQ(parse({"--help", "--nope"}).action, CommandLine::Action::invalid);
+    EXPECT_TRUE(tessary::desktop::usageText().contains(QStringLiteral("--background")));
+}
+
+TEST(InstallLayout, AnInstalledBinaryUsesItsShareDirectoryAndOnlyTheBuildsOwnBinaryTheBuildTree)
+{
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("prefix"));
+    const QString buildBin = dir.filePath(QStringLiteral("build/src/app"));
+    const QString buildSounds = dir.filePath(QStringLiteral("build/resources/sounds"));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    ASSERT_TRUE(QDir().mkpath(buildBin));
+    ASSERT_TRUE(QDir().mkpath(buildSounds));
+    const QString installed = prefix + QStringLiteral("/share/tessary/sounds");
+
+    using tessary::desktop::soundsDirectory;
+    // Not installed yet: an installed copy still never falls back to the build tree.
+    EXPECT_EQ(soundsDirectory(prefix + QStringLiteral("/bin"), buildBin, buildSounds), installed);
+    EXPECT_EQ(soundsDirectory(buildBin, buildBin, buildSounds), buildSounds);
+    // Through a different spelling of the same directory.
+    EXPECT_EQ(soundsDirectory(buildBin + QStringLiteral("/../app"), buildBin, buildSounds), buildSounds);
+
+    ASSERT_TRUE(QDir().mkpath(installed));
+    EXPECT_EQ(soundsDirectory(prefix + QStringLiteral("/bin"), buildBin, buildSounds), installed);
+}

@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace tessary::desktop {
 
@@ -15,6 +18,16 @@ QString soundsDirectory(const QString &applicationDirectory, const QString &buil
     if (!here.isEmpty() && here == QFileInfo(buildBinaryDirectory).canonicalFilePath())
         return buildSoundsDirectory;
     return installed;
+}
+
+bool prefersSymbolicTrayIcons(const QString &currentDesktop)
+{
+    static const QStringList monochromePanels{QStringLiteral("GNOME"), QStringLiteral("KDE"), QStringLiteral("Unity"),
+                                              QStringLiteral("Budgie"), QStringLiteral("Pantheon")};
+    const QStringList desktops = currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return std::any_of(desktops.cbegin(), desktops.cend(), [](const QString &d) {
+        return monochromePanels.contains(d.trimmed(), Qt::CaseInsensitive);
+    });
 }
 
 } // namespace tessary::desktop

@@ -11,4 +11,9 @@ namespace tessary::desktop {
 QString soundsDirectory(const QString &applicationDirectory, const QString &buildBinaryDirectory,
                         const QString &buildSoundsDirectory);
 
+// Whether the desktop named by $XDG_CURRENT_DESKTOP ("ubuntu:GNOME", "KDE") draws status
+// icons monochrome in its panel's own colour, so the tray should name our symbolic icons
+// instead of giving coloured pixels.
+bool prefersSymbolicTrayIcons(const QString &currentDesktop);
+
 } // namespace tessary::desktop

@@ -2,6 +2,7 @@
 
 #include "FloatingTimer.h"
 #include "ViewText.h"
+#include "desktop/InstallLayout.h"
 #include "engine/AppStore.h"
 #include "records/Log.h"
 #include "records/Persistence.h"
@@ -25,9 +26,16 @@ namespace tessary::ui {
 Q_LOGGING_CATEGORY(lcStartup, "tessary.startup", QtWarningMsg)
 
 namespace {
-// Our leaf mark, outlined while idle and filled while a round runs, tinted at build time.
+// Our leaf mark, outlined while idle and filled while a round runs: by name from the icon theme
+// where the panel draws symbolic icons in its own colour and ours are installed, otherwise
+// tinted at build time.
 QIcon trayIcon(bool active)
 {
+    static const bool symbolic =
+        desktop::prefersSymbolicTrayIcons(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))
+        && QIcon::hasThemeIcon(QStringLiteral("tessary-symbolic"));
+    if (symbolic)
+        return QIcon::fromTheme(active ? QStringLiteral("tessary-symbolic") : QStringLiteral("tessary-idle-symbolic"));
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/tray/leaf-%1-%2.png").arg(active ? "active" : "idle").arg(size),

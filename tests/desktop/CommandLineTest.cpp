@@ -71,3 +71,12 @@ TEST(InstallLayout, AnInstalledBinaryUsesItsShareDirectoryAndOnlyTheBuildsOwnBin
     ASSERT_TRUE(QDir().mkpath(installed));
     EXPECT_EQ(soundsDirectory(prefix + QStringLiteral("/bin"), buildBin, buildSounds), installed);
 }
+
+TEST(InstallLayout, SymbolicTrayIconsWhereThePanelDrawsThemInItsOwnColour)
+{
+    using tessary::desktop::prefersSymbolicTrayIcons;
+    for (const char *d : {"GNOME", "ubuntu:GNOME", "KDE", "Budgie:GNOME", "Unity", "pantheon"})
+        EXPECT_TRUE(prefersSymbolicTrayIcons(QString::fromLatin1(d))) << d;
+    for (const char *d : {"", "XFCE", "LXQt", "X-Cinnamon", "MATE", "sway"})
+        EXPECT_FALSE(prefersSymbolicTrayIcons(QString::fromLatin1(d))) << d;
+}

@@ -16,6 +16,7 @@ prefix="$work/prefix"
 for f in bin/tessary \
     share/applications/tessary.desktop share/metainfo/tessary.metainfo.xml \
     share/icons/hicolor/scalable/apps/tessary.svg share/icons/hicolor/symbolic/apps/tessary-symbolic.svg \
+    share/icons/hicolor/symbolic/apps/tessary-idle-symbolic.svg \
     share/icons/hicolor/16x16/apps/tessary.png share/icons/hicolor/48x48/apps/tessary.png \
     share/icons/hicolor/512x512/apps/tessary.png \
     share/tessary/sounds/Ambient/rain.flac share/tessary/sounds/Ambient/crickets.flac \

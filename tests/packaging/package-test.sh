@@ -32,7 +32,7 @@ fi
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 for d in libqt6core6 libqt6quick6 libqt6multimedia6 libsndfile1 libsoxr0 libxcb1 libc6 \
-    qml6-module-qtquick-controls qml6-module-qtquick-shapes qml6-module-qtquick-dialogs qt6-qpa-plugins fonts-noto-cjk; do
+    qml6-module-qtquick-controls qml6-module-qtquick-shapes qml6-module-qtquick-dialogs qt6-qpa-plugins libqt6svg6 fonts-noto-cjk; do
   grep -qE "(^|, )$d( |,|$)" <<<"$depends" || fail "Depends lacks $d"
 done
 

@@ -44,14 +44,14 @@ unset DISPLAY WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
 
 # Runs the installed binary where the build tree is an empty directory.
+un=(unshare --mount)
+[ "$(id -u)" -eq 0 ] || un+=(--map-root-user)
 hidden=1
-unshare --mount --map-root-user true 2>/dev/null || unshare --mount true 2>/dev/null || hidden=0
+"${un[@]}" sh -c 'mount -t tmpfs tmpfs "$1"' sh "$build" 2>/dev/null || hidden=0
 # Becomes the program (exec): call it in a subshell, "$(…)", "(…)" or "… &", so a background
 # job's pid is the program's own.
 installed() {
   if [ "$hidden" = 1 ]; then
-    un=(unshare --mount)
-    [ "$(id -u)" -eq 0 ] || un+=(--map-root-user)
     exec "${un[@]}" sh -c 'mount -t tmpfs tmpfs "$1" && shift && exec "$@"' sh "$build" "$prefix/bin/tessary" "$@"
   else
     exec "$prefix/bin/tessary" "$@"

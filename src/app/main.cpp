@@ -19,8 +19,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDir>
-#include <QFileInfo>
 #include <QFont>
 #include <QQmlEngine>
 #include <QStandardPaths>

@@ -236,7 +236,7 @@ void WindowController::showAbout()
 {
     QMessageBox::about(nullptr, QStringLiteral("关于汀禾"),
                        QStringLiteral("汀禾（Tessary）%1\n注意力训练：只算净专注的计时、随机微休息、一键记录走神与疲劳。\n\n"
-                                      "全部记录只保存在这台电脑：\n%2")
+                                      "全部记录只保存在这台电脑：\n%2\n\n以 MIT 许可发布。")
                            .arg(m_updater.currentVersion(), QDir::toNativeSeparators(Persistence::dataFilePath())));
 }
 

@@ -13,6 +13,7 @@
 #include "records/Persistence.h"
 #include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
+#include "ui/RemoteControl.h"
 #include "ui/SingleInstance.h"
 #include "ui/WindowController.h"
 #include "updates/AppUpdater.h"
@@ -26,6 +27,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -45,6 +47,30 @@ int checkSounds(int argc, char *argv[])
     std::fputs(tessary::audio::soundCheckReport(dir, checks).toUtf8().constData(), stdout);
     const bool allReadable = std::all_of(checks.cbegin(), checks.cend(), [](const auto &c) { return c.readable; });
     return allReadable ? 0 : 1;
+}
+
+// A round control for the running instance: its answer, or exit 4 when none runs.
+int sendToRunningInstance(int argc, char *argv[], const tessary::desktop::CommandLine &command)
+{
+    namespace remote = tessary::ui::remote;
+    QCoreApplication app(argc, argv);
+    const std::optional<QByteArray> answer = tessary::ui::SingleInstance::request(
+        tessary::ui::SingleInstance::defaultKey(), remote::request(command.remoteCommand, command.json));
+    if (!answer) {
+        std::fputs("汀禾没有在运行。\n", stderr);
+        return 4;
+    }
+    const auto [status, text] = remote::parseAnswer(*answer);
+    if (status == remote::kApplied) {
+        std::printf("%s\n", text.constData());
+        return 0;
+    }
+    if (status == remote::kRefused) {
+        std::fprintf(stderr, "%s\n", text.constData());
+        return 3;
+    }
+    std::fputs("正在运行的汀禾没有回答这个命令。\n", stderr);
+    return 1;
 }
 
 } // namespace
@@ -68,6 +94,8 @@ int main(int argc, char *argv[])
         return 0;
     case tessary::desktop::CommandLine::Action::checkSounds:
         return checkSounds(argc, argv);
+    case tessary::desktop::CommandLine::Action::remote:
+        return sendToRunningInstance(argc, argv, command);
     case tessary::desktop::CommandLine::Action::run:
         break;
     }
@@ -137,5 +165,8 @@ int main(int argc, char *argv[])
         return 1;
     QObject::connect(&instance, &tessary::ui::SingleInstance::activationRequested, &windows,
                      &tessary::ui::WindowController::showMainWindow);
+    instance.setCommandHandler([&store, &windows](QByteArrayView line) {
+        return tessary::ui::remote::answer(store, line, [&windows] { windows.showMainWindow(); });
+    });
     return app.exec();
 }

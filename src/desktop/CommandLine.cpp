@@ -10,6 +10,9 @@ const QStringList kQtOptionsWithValue{
     QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"),
     QStringLiteral("style"), QStringLiteral("stylesheet"), QStringLiteral("session"),
     QStringLiteral("geometry"), QStringLiteral("qmljsdebugger")};
+// Round controls handed to the running instance, by option name.
+const QStringList kRemoteCommands{QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
+                                  QStringLiteral("end"), QStringLiteral("show"), QStringLiteral("status")};
 const QStringList kQtFlags{QStringLiteral("reverse"), QStringLiteral("sync"), QStringLiteral("nograb"),
                            QStringLiteral("dograb"), QStringLiteral("widgetcount"), QStringLiteral("visual")};
 } // namespace
@@ -31,7 +34,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
             setAction(CommandLine::Action::version);
         else if (arg == QLatin1String("--check-sounds"))
             setAction(CommandLine::Action::checkSounds);
-        else {
+        else if (arg == QLatin1String("--json"))
+            line.json = true;
+        else if (arg.startsWith(QLatin1String("--")) && kRemoteCommands.contains(arg.mid(2))) {
+            if (!line.remoteCommand.isEmpty()) { // one command per call
+                line.action = CommandLine::Action::invalid;
+                line.invalidArgument = arg;
+                return line;
+            }
+            line.remoteCommand = arg.mid(2).toLatin1();
+            setAction(CommandLine::Action::remote);
+        } else {
             QString name = arg;
             if (name.startsWith(QLatin1String("--")))
                 name.remove(0, 2);
@@ -52,6 +65,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
             return line;
         }
     }
+    if (line.json && line.remoteCommand != "status") {
+        line.action = CommandLine::Action::invalid;
+        line.invalidArgument = QStringLiteral("--json");
+    }
     return line;
 }
 
@@ -60,6 +77,17 @@ QString usageText()
     return QStringLiteral("用法：tessary [选项]\n"
                           "\n"
                           "  --background     在托盘中启动，不显示主窗口（登录后自动启动时使用）\n"
+                          "\n"
+                          "交给正在运行的汀禾：\n"
+                          "  --toggle-pause   暂停或继续这一轮\n"
+                          "  --mind-wander    记录一次走神\n"
+                          "  --fatigue        记录一次疲劳\n"
+                          "  --end            结束这一轮并打开复盘\n"
+                          "  --show           显示主窗口\n"
+                          "  --status         显示当前阶段、剩余时间和今日专注分钟（加 --json 输出 JSON）\n"
+                          "\n"
+                          "退出状态：0 已完成；2 选项无法识别；3 当前阶段不能这样做（原因见标准错误）；4 汀禾没有在运行。\n"
+                          "\n"
                           "  --check-sounds   检查环境音与提示音能否读取，然后退出\n"
                           "  -h, --help       显示这段说明\n"
                           "  -v, --version    显示版本\n");

@@ -1,15 +1,20 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 namespace tessary::desktop {
 
 struct CommandLine {
-    enum class Action { run, help, version, checkSounds, invalid };
+    enum class Action { run, help, version, checkSounds, remote, invalid };
     Action action = Action::run;
     // Started at login: into the tray, without the main window, where a tray exists.
     bool background = false;
+    // For Action::remote: what the running instance is asked ("toggle-pause", "status", …)
+    // and whether the answer comes as JSON (--status --json).
+    QByteArray remoteCommand;
+    bool json = false;
     QString invalidArgument; // for Action::invalid
 };
 

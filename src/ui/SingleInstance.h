@@ -1,8 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+
+#include <functional>
+#include <optional>
+
+class QLocalSocket;
 
 namespace tessary::ui {
 
@@ -22,11 +28,21 @@ public:
 
     static QString defaultKey();
 
+    // Answers request lines ("cmd …") from later launches; without one they are refused.
+    void setCommandHandler(std::function<QByteArray(QByteArrayView)> handler) { m_handler = std::move(handler); }
+
+    // Sends one request line to the running instance and returns its answer line; nothing
+    // when no instance answers within `timeoutMs`.
+    static std::optional<QByteArray> request(const QString &key, const QByteArray &line, int timeoutMs = 3000);
+
 signals:
     void activationRequested();
 
 private:
+    void serve(QLocalSocket *socket);
+
     QString m_key;
+    std::function<QByteArray(QByteArrayView)> m_handler;
     QLocalServer m_server;
 };
 

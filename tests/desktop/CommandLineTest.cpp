@@ -50,6 +50,27 @@ TEST(CommandLine, OurOptionsAndQtsOwnArePassedUnknownOnesAreInvalid)
     EXPECT_TRUE(tessary::desktop::usageText().contains(QStringLiteral("--background")));
 }
 
+TEST(CommandLine, RoundControlsGoToTheRunningInstanceOneAtATime)
+{
+    for (const char *c : {"toggle-pause", "mind-wander", "fatigue", "end", "show", "status"}) {
+        const CommandLine line = parse({(QByteArray("--") + c).constData()});
+        EXPECT_EQ(line.action, CommandLine::Action::remote) << c;
+        EXPECT_EQ(line.remoteCommand, QByteArray(c));
+        EXPECT_FALSE(line.json);
+    }
+    const CommandLine json = parse({"--status", "--json"});
+    EXPECT_EQ(json.action, CommandLine::Action::remote);
+    EXPECT_TRUE(json.json);
+    EXPECT_TRUE(parse({"--json", "--status"}).json);
+    // --json means nothing elsewhere, and two commands in one call would be a guess.
+    EXPECT_EQ(parse({"--end", "--json"}).action, CommandLine::Action::invalid);
+    EXPECT_EQ(parse({"--json"}).action, CommandLine::Action::invalid);
+    const CommandLine two = parse({"--toggle-pause", "--end"});
+    EXPECT_EQ(two.action, CommandLine::Action::invalid);
+    EXPECT_EQ(two.invalidArgument, QStringLiteral("--end"));
+    EXPECT_EQ(parse({"-toggle-pause"}).action, CommandLine::Action::invalid);
+}
+
 TEST(InstallLayout, AnInstalledBinaryUsesItsShareDirectoryAndOnlyTheBuildsOwnBinaryTheBuildTree)
 {
     QTemporaryDir dir;

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The round controls on the command line against a real running instance: each answer and
+# exit status, refusals in the idle phase, and no instance at all.
+set -euo pipefail
+tessary="$1"
+work="$(mktemp -d)"
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+mkdir -p "$work/home" "$work/run" "$work/tmp"
+chmod 700 "$work/run"
+# Its own home and its own channel (the channel lives in TMPDIR), so no real instance is reached.
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
+export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
+unset DISPLAY WAYLAND_DISPLAY
+
+expect() { # status, then the arguments; leaves stdout in $out and stderr in $err
+  local want="$1"; shift
+  set +e
+  "$tessary" "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  set -e
+  out="$(cat "$work/out")"; err="$(cat "$work/err")"
+  [ "$got" = "$want" ] || fail "tessary $* exited $got, not $want (stdout: $out; stderr: $err)"
+}
+
+expect 4 --status
+[ "$err" = "汀禾没有在运行。" ] || fail "no instance said: $err"
+
+QT_LOGGING_RULES="tessary.startup=true" "$tessary" 2>"$work/log" >/dev/null &
+pid=$!
+for _ in $(seq 1 300); do grep -q "first frame" "$work/log" && break; sleep 0.1; done
+grep -q "first frame" "$work/log" || { cat "$work/log"; fail "the instance did not start"; }
+
+expect 0 --status
+[ "$out" = "未开始 · 今日 0 分钟" ] || fail "--status printed: $out"
+expect 0 --status --json
+[ "$out" = '{"phase":"idle","phaseText":"未开始","remainingSeconds":0,"todayMinutes":0}' ] || fail "--status --json printed: $out"
+for c in --toggle-pause --mind-wander --fatigue --end; do
+  expect 3 "$c"
+  [ "$err" = "现在没有进行中的一轮" ] || fail "$c refused with: $err"
+  [ -z "$out" ] || fail "$c printed on stdout: $out"
+done
+expect 0 --show
+expect 2 --end --json
+expect 2 --toggle-pause --end
+kill -0 "$pid" || fail "the instance is gone"
+expect 0 --status # still answering after all of that
+kill "$pid"; wait "$pid" 2>/dev/null || true; pid=
+expect 4 --toggle-pause
+echo "command line test passed"

@@ -1,0 +1,171 @@
+#include "StoreHarness.h"
+#include "ui/RemoteControl.h"
+#include "ui/SingleInstance.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QUuid>
+
+#include <thread>
+
+using namespace tessary;
+using tessary::fakes::StoreHarness;
+namespace remote = tessary::ui::remote;
+
+namespace {
+struct Reply {
+    int status;
+    QString text;
+};
+Reply ask(AppStore &store, const QByteArray &command, int *shown = nullptr, bool json = false)
+{
+    QByteArray line = remote::request(command, json);
+    line.chop(1);
+    const QByteArray answer = remote::answer(store, line, [shown] { if (shown) ++*shown; });
+    EXPECT_TRUE(answer.endsWith('\n'));
+    EXPECT_EQ(answer.count('\n'), 1);
+    const auto [status, text] = remote::parseAnswer(answer);
+    return {status, QString::fromUtf8(text)};
+}
+} // namespace
+
+TEST(RemoteControl, RoundControlsActInTheirPhasesAndSayWhyOtherwise)
+{
+    StoreHarness h;
+    AppStore &store = h.openWith(25, 3, 5);
+    int shown = 0;
+
+    // Idle: every round control is refused, with the reason; nothing is recorded.
+    for (const char *c : {"toggle-pause", "mind-wander", "fatigue", "end"}) {
+        const Reply r = ask(store, c, &shown);
+        EXPECT_EQ(r.status, remote::kRefused) << c;
+        EXPECT_EQ(r.text, QStringLiteral("现在没有进行中的一轮")) << c;
+    }
+    EXPECT_EQ(store.phase(), SessionPhase::idle);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(ask(store, "status").text, QStringLiteral("未开始 · 今日 0 分钟"));
+
+    h.random.queued = {200};
+    store.startSession();
+    h.advance(60.3);
+    EXPECT_EQ(ask(store, "status").text, QStringLiteral("专注中 · 剩余 24:00 · 今日 0 分钟"));
+    Reply r = ask(store, "toggle-pause");
+    EXPECT_EQ(r.status, remote::kApplied);
+    EXPECT_EQ(r.text, QStringLiteral("已暂停"));
+    EXPECT_EQ(store.phase(), SessionPhase::paused);
+    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::pause);
+    EXPECT_EQ(ask(store, "status").text, QStringLiteral("已暂停 · 剩余 24:00 · 今日 0 分钟"));
+    EXPECT_EQ(ask(store, "mind-wander").status, remote::kApplied); // also while paused, as in the window
+    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::mindWander);
+    EXPECT_EQ(ask(store, "toggle-pause").text, QStringLiteral("已继续"));
+    EXPECT_EQ(store.phase(), SessionPhase::focusing);
+    EXPECT_EQ(ask(store, "fatigue").text, QStringLiteral("已记录疲劳"));
+    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::fatigue);
+    EXPECT_EQ(store.currentMindWanderCount(), 1);
+    EXPECT_EQ(store.currentFatigueCount(), 1);
+
+    // A micro-break: no pause and no signals, but the round can end.
+    for (int i = 0; i < 60 && store.phase() != SessionPhase::microBreak; ++i)
+        h.advance(10); // the reminder drawn again on continuing
+    ASSERT_EQ(store.phase(), SessionPhase::microBreak);
+    const auto events = store.currentEvents().size();
+    EXPECT_EQ(ask(store, "toggle-pause").status, remote::kRefused);
+    EXPECT_EQ(ask(store, "mind-wander").status, remote::kRefused);
+    EXPECT_EQ(store.currentEvents().size(), events);
+    EXPECT_TRUE(ask(store, "status").text.startsWith(QStringLiteral("微休息 · 还剩 ")));
+
+    r = ask(store, "end", &shown);
+    EXPECT_EQ(r.status, remote::kApplied);
+    EXPECT_EQ(store.phase(), SessionPhase::completed);
+    EXPECT_TRUE(store.showCompletionSheet());
+    EXPECT_EQ(shown, 1); // the review is in the main window
+    EXPECT_EQ(ask(store, "toggle-pause").text, QStringLiteral("这一轮已经结束，正在等待复盘"));
+    EXPECT_EQ(ask(store, "end").status, remote::kRefused);
+    EXPECT_EQ(ask(store, "show", &shown).status, remote::kApplied);
+    EXPECT_EQ(shown, 2);
+}
+
+TEST(RemoteControl, StatusAsJsonAndAnythingElseIsNotACommand)
+{
+    StoreHarness h;
+    AppStore &store = h.openWith(25, 60, 60);
+    store.startSession();
+    h.advance(30.3);
+    const Reply r = ask(store, "status", nullptr, true);
+    ASSERT_EQ(r.status, remote::kApplied);
+    EXPECT_EQ(r.text, QStringLiteral(R"({"phase":"focusing","phaseText":"专注中","remainingSeconds":1470,"todayMinutes":0})"));
+
+    const auto before = store.currentEvents().size();
+    for (QByteArray garbage : {QByteArray(""), QByteArray("cmd"), QByteArray("cmd "), QByteArray("cmd toggle-pause json"),
+                               QByteArray("cmd status xml"), QByteArray("cmd rm -rf"), QByteArray("CMD status"),
+                               QByteArray("cmd toggle-pause\0x", 18), QByteArray("\xff\xfe cmd end")}) {
+        const QByteArray answer = remote::answer(store, garbage, [] { ADD_FAILURE() << "shown"; });
+        EXPECT_EQ(remote::parseAnswer(answer).first, remote::kNotACommand) << garbage.toStdString();
+    }
+    EXPECT_EQ(store.phase(), SessionPhase::focusing);
+    EXPECT_EQ(store.currentEvents().size(), before);
+    EXPECT_EQ(remote::parseAnswer("x y").first, -1);
+    EXPECT_EQ(remote::parseAnswer("").first, -1);
+}
+
+// The channel itself: a request reaches the handler and its answer comes back; input that is
+// not a request line is dropped unanswered, and the instance still serves the next launch.
+TEST(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    const QString key = QStringLiteral("tessary-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    EXPECT_FALSE(ui::SingleInstance::request(key, "cmd status\n", 300).has_value()); // nobody runs
+
+    ui::SingleInstance running(key);
+    ASSERT_FALSE(running.handOverToRunningInstance(200));
+    QList<QByteArray> handled;
+    running.setCommandHandler([&handled](QByteArrayView line) {
+        handled.append(line.toByteArray());
+        return QByteArray("0 好\n");
+    });
+
+    // Blocking clients run beside the event loop that serves them.
+    auto inThread = [](auto work) {
+        std::optional<QByteArray> result;
+        std::thread t([&] { result = work(); });
+        QElapsedTimer waited;
+        waited.start();
+        while (!result && waited.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        t.join();
+        return result;
+    };
+    auto raw = [&key](const QByteArray &bytes, bool closeEarly) {
+        return [&key, bytes, closeEarly]() -> std::optional<QByteArray> {
+            QLocalSocket s;
+            s.connectToServer(key);
+            if (!s.waitForConnected(2000))
+                return QByteArray("no connection");
+            s.write(bytes);
+            s.waitForBytesWritten(2000);
+            if (closeEarly)
+                return QByteArray();
+            QByteArray got;
+            while (s.state() == QLocalSocket::ConnectedState && s.waitForReadyRead(3000))
+                got += s.readAll();
+            return got + s.readAll();
+        };
+    };
+
+    EXPECT_EQ(inThread([&key] { return ui::SingleInstance::request(key, "cmd status\n", 3000); }), QByteArray("0 好\n"));
+    ASSERT_EQ(handled.size(), 1);
+    EXPECT_EQ(handled[0], QByteArray("cmd status"));
+
+    EXPECT_EQ(inThread(raw(QByteArray(4096, 'x'), false)), QByteArray()); // longer than any request
+    EXPECT_EQ(inThread(raw(QByteArray("\x00\x01\x02 garbage\n", 13), false)), QByteArray());
+    EXPECT_EQ(inThread(raw(QByteArray("cmd tog"), true)), QByteArray()); // half a line, then gone
+    EXPECT_EQ(inThread(raw(QByteArray("cmd stat"), false)), QByteArray()); // half a line, then silence: dropped
+    EXPECT_EQ(handled.size(), 1);
+
+    EXPECT_EQ(inThread([&key] { return ui::SingleInstance::request(key, "cmd show\n", 3000); }), QByteArray("0 好\n"));
+    EXPECT_EQ(handled.size(), 2);
+}

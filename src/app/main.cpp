@@ -14,6 +14,7 @@
 #include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
 #include "ui/RemoteControl.h"
+#include "ui/RoundNotifier.h"
 #include "ui/SingleInstance.h"
 #include "ui/WindowController.h"
 #include "updates/AppUpdater.h"
@@ -165,6 +166,10 @@ int main(int argc, char *argv[])
         return 1;
     QObject::connect(&instance, &tessary::ui::SingleInstance::activationRequested, &windows,
                      &tessary::ui::WindowController::showMainWindow);
+    tessary::ui::RoundNotifier notifier(
+        QDBusConnection::sessionBus(), store,
+        [&windows] { return windows.mainWindow() && windows.mainWindow()->isActive(); },
+        [&windows] { windows.showMainWindow(); });
     instance.setCommandHandler([&store, &windows](QByteArrayView line) {
         return tessary::ui::remote::answer(store, line, [&windows] { windows.showMainWindow(); });
     });

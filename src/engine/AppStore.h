@@ -168,6 +168,8 @@ signals:
     void settingsChanged();
     void sessionsChanged();
     void phaseChanged();
+    // A round reached its planned length (not ended by hand); its review is now open.
+    void roundRanOut();
     void remainingSecondsChanged();
     void breakRemainingSecondsChanged();
     void focusedElapsedSecondsChanged();

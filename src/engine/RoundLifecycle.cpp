@@ -136,6 +136,7 @@ void AppStore::tick()
                 beginMicroBreak();
         } else {
             finishSession(true);
+            emit roundRanOut();
         }
         break;
     }

@@ -1,6 +1,7 @@
 // The music controller against players on a private session bus: fake MPRIS services
 // for every rule, and a real mpv with its MPRIS plugin.
 
+#include "PrivateBus.h"
 #include "StoreHarness.h"
 #include "music/MusicController.h"
 
@@ -31,23 +32,7 @@ using namespace tessary::music;
 namespace {
 
 // A dbus-daemon of our own for one test.
-struct PrivateBus {
-    QProcess daemon;
-    QString address;
-    PrivateBus()
-    {
-        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                     QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-        if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000))
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-    }
-    ~PrivateBus()
-    {
-        daemon.kill();
-        daemon.waitForFinished(2000);
-    }
-    QDBusConnection connect(const QString &name) const { return QDBusConnection::connectToBus(address, name); }
-};
+using fakes::PrivateBus;
 
 struct FakePlaylist {
     QDBusObjectPath path;

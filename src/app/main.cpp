@@ -12,6 +12,7 @@
 #include "music/MusicController.h"
 #include "records/Persistence.h"
 #include "ui/FloatingTimer.h"
+#include "ui/LockWatcher.h"
 #include "ui/QmlSetup.h"
 #include "ui/RemoteControl.h"
 #include "ui/RoundNotifier.h"
@@ -160,7 +161,8 @@ int main(int argc, char *argv[])
         tessary::desktop::Autostart::programFor(QCoreApplication::applicationFilePath(),
                                                 QStandardPaths::findExecutable(QStringLiteral("tessary"))),
         [&store](const QString &text) { store.toast(text); });
-    tessary::ui::setUpQml(engine, store, updater, autostart);
+    tessary::ui::LockWatcher lockWatcher(QDBusConnection::systemBus(), QDBusConnection::sessionBus(), store);
+    tessary::ui::setUpQml(engine, store, updater, autostart, lockWatcher);
     tessary::ui::WindowController windows(engine, store, updater);
     if (!windows.createMainWindow(command.background))
         return 1;

@@ -157,6 +157,10 @@ bool encodeSettings(JsonWriter &w, const AppSettings &s, std::string *error)
     }
     w.key("musicSource");
     encodeEnum(w, s.musicSource);
+    if (s.pauseOnLock) {
+        w.key("pauseOnLock");
+        w.value(*s.pauseOnLock);
+    }
     w.key("playlistName");
     w.value(s.playlistName);
     w.key("reminderMaximumMinutes");
@@ -508,11 +512,11 @@ private:
     }
 
     // The first ten are required; the rest were added later and are optional.
-    static constexpr std::array<std::string_view, 20> kSettingsKeys{
+    static constexpr std::array<std::string_view, 21> kSettingsKeys{
         "selectedDurationMinutes", "reminderMinimumMinutes", "reminderMaximumMinutes", "microBreakSeconds",
         "reminderSound", "completionSound", "showNextReminder", "autoPlayMusic", "musicSource", "playlistName",
         "musicService", "appearanceMode", "floatingTimerOnMinimize", "floatingSignalButtons", "taskNames",
-        "selectedTaskName", "ambientSounds", "ambientVolumes", "ambientMasterVolume", "ambientFollowsFocus"};
+        "selectedTaskName", "ambientSounds", "ambientVolumes", "ambientMasterVolume", "ambientFollowsFocus", "pauseOnLock"};
     static constexpr size_t kRequiredSettings = 10;
 
     bool settings(AppSettings &s)
@@ -530,6 +534,7 @@ private:
         s.ambientVolumes.reset();
         s.ambientMasterVolume.reset();
         s.ambientFollowsFocus.reset();
+        s.pauseOnLock.reset();
 
         auto readBool = [this](bool &b) { return m_in.readBool(b); };
         auto readDouble = [this](double &d) { return m_in.readDouble(d); };
@@ -563,6 +568,7 @@ private:
                 break;
             case 18: ok = readOptional(s.ambientMasterVolume, readDouble); break;
             case 19: ok = readOptional(s.ambientFollowsFocus, readBool); break;
+            case 20: ok = readOptional(s.pauseOnLock, readBool); break;
             default: ok = m_in.skipValue(); break;
             }
             if (!ok)

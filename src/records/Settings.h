@@ -125,6 +125,9 @@ struct AppSettings {
     std::optional<QMap<QString, double>> ambientVolumes = QMap<QString, double>();
     std::optional<double> ambientMasterVolume = kDefaultAmbientVolume;
     std::optional<bool> ambientFollowsFocus = true;
+    // Absent also in a fresh value: a round keeps counting through a locked screen or a
+    // sleeping machine unless the user asks otherwise.
+    std::optional<bool> pauseOnLock;
 
     static constexpr double kDefaultAmbientVolume = 0.7;
 
@@ -136,6 +139,7 @@ struct AppSettings {
     bool effectiveFloatingTimerOnMinimize() const { return floatingTimerOnMinimize.value_or(true); }
     bool effectiveFloatingSignalButtons() const { return floatingSignalButtons.value_or(false); }
     bool effectiveAmbientFollowsFocus() const { return ambientFollowsFocus.value_or(true); }
+    bool effectivePauseOnLock() const { return pauseOnLock.value_or(false); }
     double effectiveAmbientMasterVolume() const { return ambientMasterVolume.value_or(kDefaultAmbientVolume); }
 
     // The stored selection as sounds, in stored order; unknown strings are skipped,

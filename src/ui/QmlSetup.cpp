@@ -3,6 +3,7 @@
 #include "CsvExport.h"
 #include "HistoryModel.h"
 #include "InsightsModel.h"
+#include "LockWatcher.h"
 #include "SettingsBridge.h"
 #include "Symbols.h"
 #include "ViewText.h"
@@ -13,7 +14,8 @@
 
 namespace tessary::ui {
 
-void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, desktop::Autostart &autostart)
+void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, desktop::Autostart &autostart,
+              LockWatcher &lockWatcher)
 {
     Symbols::registerFont();
     // Owned by the store so they live exactly as long as what they read.
@@ -32,6 +34,7 @@ void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater,
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Exporter", exporter);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Updater", &updater);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Autostart", &autostart);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "LockWatcher", &lockWatcher);
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 }
 

@@ -17,6 +17,7 @@ void SettingsBridge::setShowNextReminder(bool v) { edit([&](AppSettings &c) { c.
 void SettingsBridge::setAutoPlayMusic(bool v) { edit([&](AppSettings &c) { c.autoPlayMusic = v; }); }
 void SettingsBridge::setFloatingTimerOnMinimize(bool v) { edit([&](AppSettings &c) { c.floatingTimerOnMinimize = v; }); }
 void SettingsBridge::setFloatingSignalButtons(bool v) { edit([&](AppSettings &c) { c.floatingSignalButtons = v; }); }
+void SettingsBridge::setPauseOnLock(bool v) { edit([&](AppSettings &c) { c.pauseOnLock = v; }); }
 void SettingsBridge::setAmbientFollowsFocus(bool v) { edit([&](AppSettings &c) { c.ambientFollowsFocus = v; }); }
 void SettingsBridge::setAmbientMasterVolume(double v) { edit([&](AppSettings &c) { c.ambientMasterVolume = v; }); }
 

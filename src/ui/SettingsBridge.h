@@ -29,6 +29,7 @@ class SettingsBridge : public QObject {
     Q_PROPERTY(bool darkAppearance READ darkAppearance NOTIFY changed)
     Q_PROPERTY(bool floatingTimerOnMinimize READ floatingTimerOnMinimize WRITE setFloatingTimerOnMinimize NOTIFY changed)
     Q_PROPERTY(bool floatingSignalButtons READ floatingSignalButtons WRITE setFloatingSignalButtons NOTIFY changed)
+    Q_PROPERTY(bool pauseOnLock READ pauseOnLock WRITE setPauseOnLock NOTIFY changed)
     Q_PROPERTY(bool ambientFollowsFocus READ ambientFollowsFocus WRITE setAmbientFollowsFocus NOTIFY changed)
     Q_PROPERTY(double ambientMasterVolume READ ambientMasterVolume WRITE setAmbientMasterVolume NOTIFY changed)
     Q_PROPERTY(QStringList selectedAmbientSounds READ selectedAmbientSounds NOTIFY changed)
@@ -71,6 +72,8 @@ public:
     void setFloatingTimerOnMinimize(bool v);
     bool floatingSignalButtons() const { return s().effectiveFloatingSignalButtons(); }
     void setFloatingSignalButtons(bool v);
+    bool pauseOnLock() const { return s().effectivePauseOnLock(); }
+    void setPauseOnLock(bool v);
     bool ambientFollowsFocus() const { return s().effectiveAmbientFollowsFocus(); }
     void setAmbientFollowsFocus(bool v);
     double ambientMasterVolume() const { return s().effectiveAmbientMasterVolume(); }

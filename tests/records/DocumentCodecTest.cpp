@@ -149,7 +149,8 @@ TEST(DocumentDecoding, OlderSettingsWithoutTheOptionalMembersStayWithoutThem)
     const AppSettings &s = decoded.data->settings;
     EXPECT_FALSE(s.musicService || s.appearanceMode || s.floatingTimerOnMinimize || s.floatingSignalButtons
                  || s.taskNames || s.selectedTaskName || s.ambientSounds || s.ambientVolumes
-                 || s.ambientMasterVolume || s.ambientFollowsFocus);
+                 || s.ambientMasterVolume || s.ambientFollowsFocus || s.pauseOnLock);
+    EXPECT_FALSE(s.effectivePauseOnLock());
     EXPECT_TRUE(s.effectiveAmbientFollowsFocus());
     EXPECT_FLOAT_EQ(s.ambientLevels().master, 0.49f);
     EXPECT_EQ(s.effectiveMusicService(), MusicService::appleMusic);

@@ -70,6 +70,7 @@ AppSettings richSettings()
     s.ambientVolumes = QMap<QString, double>{{QStringLiteral("rain"), 0.5}, {QStringLiteral("brownNoise"), 0.25}};
     s.ambientMasterVolume = 0.6;
     s.ambientFollowsFocus = false;
+    s.pauseOnLock = true;
     return s;
 }
 

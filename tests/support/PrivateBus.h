@@ -23,7 +23,12 @@ struct PrivateBus {
         daemon.kill();
         daemon.waitForFinished(2000);
     }
-    QDBusConnection connect(const QString &name) const { return QDBusConnection::connectToBus(address, name); }
+    // Named after this daemon too: Qt hands out an existing connection of the same name, which
+    // would still point at an earlier test's daemon.
+    QDBusConnection connect(const QString &name) const
+    {
+        return QDBusConnection::connectToBus(address, name + QLatin1Char('@') + address);
+    }
 };
 
 } // namespace tessary::fakes

@@ -5,6 +5,7 @@
 #include "StoreHarness.h"
 #include "ui/FloatingTimer.h"
 #include "desktop/Autostart.h"
+#include "ui/LockWatcher.h"
 #include "ui/QmlSetup.h"
 #include "ui/WindowController.h"
 #include "updates/AppUpdater.h"
@@ -292,7 +293,8 @@ int main(int argc, char **argv)
     app.updater = std::make_unique<updates::AppUpdater>(config, app.h.clock, [] { return false; });
     app.engine = std::make_unique<QQmlEngine>();
     desktop::Autostart autostart(app.h.dir.filePath(QStringLiteral("autostart")), QStringLiteral("tessary"), {});
-    ui::setUpQml(*app.engine, *app.store, *app.updater, autostart);
+    ui::LockWatcher lockWatcher(QDBusConnection(QString()), QDBusConnection(QString()), *app.store);
+    ui::setUpQml(*app.engine, *app.store, *app.updater, autostart, lockWatcher);
     app.windows = std::make_unique<ui::WindowController>(*app.engine, *app.store, *app.updater);
     if (!app.windows->createMainWindow())
         return 1;

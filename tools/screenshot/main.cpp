@@ -8,6 +8,7 @@
 #include "StoreHarness.h"
 #include "ui/FloatingTimer.h"
 #include "desktop/Autostart.h"
+#include "ui/LockWatcher.h"
 #include "ui/QmlSetup.h"
 #include "ui/Symbols.h"
 #include "updates/AppUpdater.h"
@@ -124,7 +125,10 @@ int main(int argc, char *argv[])
     const QString autostartDir = h.dir.filePath(QStringLiteral("autostart"));
     desktop::Autostart autostart(autostartDir, QStringLiteral("tessary"),
                                  [&store](const QString &text) { store.toast(text); });
-    ui::setUpQml(engine, store, updater, autostart);
+    // No buses: the settings screen is drawn as on a desktop that reports its lock screen.
+    ui::LockWatcher lockWatcher(QDBusConnection(QString()), QDBusConnection(QString()), store);
+    lockWatcher.pretendAvailable(true);
+    ui::setUpQml(engine, store, updater, autostart, lockWatcher);
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
     QObject *object = component.create();
     if (!object) {
@@ -452,6 +456,10 @@ int main(int argc, char *argv[])
             QFile::remove(autostartDir);
             h.advance(4); // the toast has gone
         }
+        // A desktop that reports neither its lock screen nor sleep: the switch is disabled.
+        lockWatcher.pretendAvailable(false);
+        shoot(QStringLiteral("settings-no-lock-notices") + suffix);
+        lockWatcher.pretendAvailable(true);
         if (QQuickItem *settings = findByObjectName(content, QStringLiteral("settingsView"))) {
             settings->setProperty("contentY", settings->property("contentHeight").toReal() - settings->height());
             shoot(QStringLiteral("settings-lower") + suffix);

@@ -38,6 +38,8 @@ Flickable {
         Column {
             Layout.fillWidth: true
             spacing: 2
+            // A setting this desktop cannot honour reads as such, not only its switch.
+            opacity: switchRow.enabled ? 1 : 0.6
             Label { width: parent.width; text: switchRow.title; size: switchRow.titleSize; weight: Font.Medium }
             Label { width: parent.width; visible: text !== ""; text: switchRow.detail; size: 10; color: TessaryTheme.secondaryText; wrapMode: Text.WordWrap; elide: Text.ElideNone }
         }
@@ -262,6 +264,14 @@ Flickable {
                         title: "最小化时悬浮状态按钮"; detail: "可单独显示“我走神了”和“我开始累了”，无需倒计时"
                         checked: Settings.floatingSignalButtons
                         onToggled: (on) => Settings.floatingSignalButtons = on
+                    }
+                    SwitchRow {
+                        objectName: "pauseOnLockRow"
+                        title: "锁屏或休眠时自动暂停"
+                        detail: LockWatcher.available ? "离开电脑的时间不计入净专注" : "这个桌面没有提供锁屏通知"
+                        enabled: LockWatcher.available
+                        checked: Settings.pauseOnLock
+                        onToggled: (on) => Settings.pauseOnLock = on
                     }
                     SwitchRow {
                         objectName: "autostartRow"

@@ -1,0 +1,328 @@
+#include "PrivateBus.h"
+#include "StoreHarness.h"
+#include "ui/LockWatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
+#include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+using namespace tessary;
+using tessary::fakes::PrivateBus;
+using tessary::fakes::StoreHarness;
+
+namespace {
+
+const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/_32");
+
+// logind's manager as far as we use it: our session, and sleep inhibitors handed out as the
+// write end of a pipe, so the test sees when the holder lets go.
+class FakeLogind : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    bool knowsSessions = true;
+    QStringList inhibitCalls;
+    int inhibitorRead = -1;
+
+    ~FakeLogind() override
+    {
+        if (inhibitorRead >= 0)
+            ::close(inhibitorRead);
+    }
+    // The holder closed its copy: nobody else holds the write end.
+    bool inhibitorReleased() const
+    {
+        pollfd p{inhibitorRead, POLLIN, 0};
+        return inhibitorRead >= 0 && ::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
+    }
+
+public slots:
+    QDBusObjectPath GetSession(const QString &id)
+    {
+        if (!knowsSessions || id != QStringLiteral("auto")) {
+            sendErrorReply(QStringLiteral("org.freedesktop.login1.NoSuchSession"), QStringLiteral("no session"));
+            return {};
+        }
+        return QDBusObjectPath(kSessionPath);
+    }
+    QDBusObjectPath GetSessionByPID(uint)
+    {
+        sendErrorReply(QStringLiteral("org.freedesktop.login1.NoSessionForPID"), QStringLiteral("no session"));
+        return {};
+    }
+    QDBusUnixFileDescriptor Inhibit(const QString &what, const QString &who, const QString &why, const QString &mode)
+    {
+        inhibitCalls.append(QStringList{what, who, why, mode}.join(QLatin1Char('|')));
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return {};
+        if (inhibitorRead >= 0)
+            ::close(inhibitorRead);
+        inhibitorRead = fds[0];
+        QDBusUnixFileDescriptor handed(fds[1]); // a copy goes out with the reply
+        ::close(fds[1]);
+        return handed;
+    }
+};
+
+struct Desktop {
+    PrivateBus system;
+    PrivateBus session;
+    QDBusConnection logindBus{system.connect(QStringLiteral("logind"))};
+    QDBusConnection saverBus{session.connect(QStringLiteral("saver"))};
+    FakeLogind logind;
+
+    bool ready() const { return !system.address.isEmpty() && !session.address.isEmpty(); }
+    void startLogind()
+    {
+        logindBus.registerObject(QStringLiteral("/org/freedesktop/login1"), &logind, QDBusConnection::ExportAllSlots);
+        logindBus.registerService(QStringLiteral("org.freedesktop.login1"));
+    }
+    void startScreenSaver(const QString &name) { saverBus.registerService(name); }
+
+    void sendSleep(bool sleeping)
+    {
+        QDBusMessage m = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
+                                                    QStringLiteral("org.freedesktop.login1.Manager"),
+                                                    QStringLiteral("PrepareForSleep"));
+        m << sleeping;
+        logindBus.send(m);
+    }
+    void sendLockedHint(bool locked)
+    {
+        QDBusMessage m = QDBusMessage::createSignal(kSessionPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                    QStringLiteral("PropertiesChanged"));
+        m << QStringLiteral("org.freedesktop.login1.Session")
+          << QVariantMap{{QStringLiteral("LockedHint"), locked}} << QStringList();
+        logindBus.send(m);
+    }
+    void sendSessionSignal(const QString &name)
+    {
+        logindBus.send(QDBusMessage::createSignal(kSessionPath, QStringLiteral("org.freedesktop.login1.Session"), name));
+    }
+    void sendScreenSaver(bool active, bool gnome = false)
+    {
+        const QString iface = gnome ? QStringLiteral("org.gnome.ScreenSaver") : QStringLiteral("org.freedesktop.ScreenSaver");
+        QDBusMessage m = QDBusMessage::createSignal(
+            gnome ? QStringLiteral("/org/gnome/ScreenSaver") : QStringLiteral("/org/freedesktop/ScreenSaver"), iface,
+            QStringLiteral("ActiveChanged"));
+        m << active;
+        saverBus.send(m);
+    }
+};
+
+AppStore &storeWithPauseOnLock(StoreHarness &h, bool on)
+{
+    AppStore &store = h.openWith(25, 3, 5);
+    AppSettings s = store.settings();
+    s.pauseOnLock = on;
+    store.setSettings(s);
+    return store;
+}
+
+// The toast shown on return, and nothing else (starting a round toasts too).
+bool explained(const AppStore &store) { return store.toastMessage() == ui::LockWatcher::returnToastText(); }
+
+bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(condition, 5000); }
+
+} // namespace
+
+TEST(LockWatcher, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    Desktop desktop;
+    if (!desktop.ready())
+        GTEST_SKIP() << "no dbus-daemon here";
+    desktop.startLogind();
+    desktop.startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
+    StoreHarness h;
+    AppStore &store = storeWithPauseOnLock(h, true);
+    h.random.queued = {200};
+    ui::LockWatcher watcher(desktop.system.connect(QStringLiteral("app-system")),
+                            desktop.session.connect(QStringLiteral("app-session")), store);
+    ASSERT_TRUE(waitFor([&] { return watcher.sessionPath() == kSessionPath; }));
+    EXPECT_TRUE(watcher.isAvailable());
+
+    store.startSession();
+    h.advance(90.2);
+    const Timestamp lockedAt = h.clock.t;
+    // GNOME reports both; the second changes nothing.
+    desktop.sendLockedHint(true);
+    desktop.sendScreenSaver(true, true);
+    ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
+    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::pause);
+    EXPECT_EQ(store.currentEvents().back().date, lockedAt);
+    EXPECT_EQ(store.currentEvents().size(), 1);
+    EXPECT_FALSE(h.ambient.playing);
+    EXPECT_FALSE(explained(store));
+
+    // Locked for an hour: none of it is focus, and the round is still paused on return.
+    h.clock.t = h.clock.t.addSecs(3600);
+    desktop.sendScreenSaver(false, true);
+    QTest::qWait(100);
+    EXPECT_FALSE(explained(store)) << "logind still says locked";
+    desktop.sendLockedHint(false);
+    ASSERT_TRUE(waitFor([&] { return explained(store); }));
+    EXPECT_EQ(store.phase(), SessionPhase::paused);
+    h.advance(5);
+    EXPECT_EQ(store.remainingSeconds(), 25 * 60 - 90);
+
+    // Already paused by the user: nothing is recorded and nothing explained.
+    desktop.sendSessionSignal(QStringLiteral("Lock"));
+    QTest::qWait(100);
+    desktop.sendSessionSignal(QStringLiteral("Unlock"));
+    QTest::qWait(100);
+    EXPECT_EQ(store.currentEvents().size(), 1);
+    EXPECT_FALSE(explained(store));
+
+    // logind's own Lock request pauses too, and a micro-break is ended before the pause.
+    store.togglePause();
+    h.advance(200.3);
+    ASSERT_EQ(store.phase(), SessionPhase::microBreak);
+    desktop.sendSessionSignal(QStringLiteral("Lock"));
+    ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
+    EXPECT_EQ(store.breakRemainingSeconds(), 0);
+    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::pause);
+    desktop.sendSessionSignal(QStringLiteral("Unlock"));
+    ASSERT_TRUE(waitFor([&] { return explained(store); }));
+    store.togglePause();
+    h.advance(10);
+    EXPECT_EQ(store.phase(), SessionPhase::focusing) << "the break does not come back after the pause";
+}
+
+TEST(LockWatcher, SuspendPausesBeforeTheMachineSleepsUnderADelayInhibitor)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    Desktop desktop;
+    if (!desktop.ready())
+        GTEST_SKIP() << "no dbus-daemon here";
+    desktop.startLogind();
+    StoreHarness h;
+    AppStore &store = storeWithPauseOnLock(h, true);
+    h.random.queued = {1200};
+    ui::LockWatcher watcher(desktop.system.connect(QStringLiteral("app-system")),
+                            desktop.session.connect(QStringLiteral("app-session")), store);
+    ASSERT_TRUE(waitFor([&] { return watcher.isAvailable(); }));
+    EXPECT_TRUE(desktop.logind.inhibitCalls.isEmpty()) << "no round, no inhibitor";
+
+    store.startSession();
+    ASSERT_TRUE(waitFor([&] { return watcher.holdsSleepInhibitor(); }));
+    ASSERT_EQ(desktop.logind.inhibitCalls.size(), 1);
+    EXPECT_EQ(desktop.logind.inhibitCalls[0], QStringLiteral("sleep|汀禾|先暂停进行中的一轮|delay"));
+    EXPECT_FALSE(desktop.logind.inhibitorReleased());
+
+    h.advance(600.2);
+    desktop.sendSleep(true);
+    ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
+    EXPECT_FALSE(watcher.holdsSleepInhibitor());
+    EXPECT_TRUE(waitFor([&] { return desktop.logind.inhibitorReleased(); })) << "logind may now suspend";
+    h.clock.t = h.clock.t.addSecs(8 * 3600);
+    desktop.sendSleep(false);
+    ASSERT_TRUE(waitFor([&] { return explained(store); }));
+    EXPECT_EQ(store.remainingSeconds(), 25 * 60 - 600);
+
+    // Resumed by the user: held again; the round's end lets it go.
+    store.togglePause();
+    ASSERT_TRUE(waitFor([&] { return watcher.holdsSleepInhibitor(); }));
+    store.finishSession(false);
+    EXPECT_FALSE(watcher.holdsSleepInhibitor());
+    EXPECT_TRUE(waitFor([&] { return desktop.logind.inhibitorReleased(); }));
+}
+
+TEST(LockWatcher, SwitchedOffOrIdleNothingHappens)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    Desktop desktop;
+    if (!desktop.ready())
+        GTEST_SKIP() << "no dbus-daemon here";
+    desktop.startLogind();
+    desktop.startScreenSaver(QStringLiteral("org.freedesktop.ScreenSaver"));
+    StoreHarness h;
+    AppStore &store = storeWithPauseOnLock(h, false);
+    ui::LockWatcher watcher(desktop.system.connect(QStringLiteral("app-system")),
+                            desktop.session.connect(QStringLiteral("app-session")), store);
+    ASSERT_TRUE(waitFor([&] { return watcher.sessionPath() == kSessionPath; }));
+
+    store.startSession();
+    QTest::qWait(100);
+    EXPECT_TRUE(desktop.logind.inhibitCalls.isEmpty());
+    desktop.sendScreenSaver(true);
+    desktop.sendSleep(true);
+    QTest::qWait(200);
+    EXPECT_EQ(store.phase(), SessionPhase::focusing);
+    desktop.sendSleep(false);
+    desktop.sendScreenSaver(false);
+    QTest::qWait(100);
+    EXPECT_FALSE(explained(store));
+    store.abandonSession();
+
+    // On, but no round: nothing to pause, nothing to say.
+    AppSettings s = store.settings();
+    s.pauseOnLock = true;
+    store.setSettings(s);
+    desktop.sendScreenSaver(true);
+    QTest::qWait(100);
+    desktop.sendScreenSaver(false);
+    QTest::qWait(100);
+    EXPECT_EQ(store.phase(), SessionPhase::idle);
+    EXPECT_TRUE(store.currentEvents().isEmpty());
+    EXPECT_FALSE(explained(store));
+
+    // The freedesktop screensaver's signal works alone too.
+    store.startSession();
+    desktop.sendScreenSaver(true);
+    ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
+}
+
+TEST(LockWatcher, AvailableOnlyWhereTheDesktopReportsLockingOrSleep)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    Desktop desktop;
+    if (!desktop.ready())
+        GTEST_SKIP() << "no dbus-daemon here";
+    StoreHarness h;
+    AppStore &store = storeWithPauseOnLock(h, true);
+    {
+        ui::LockWatcher nothing(desktop.system.connect(QStringLiteral("a1")), desktop.session.connect(QStringLiteral("a2")),
+                                store);
+        QTest::qWait(300);
+        EXPECT_FALSE(nothing.isAvailable());
+        // A screensaver that starts later (a restarted shell) is found.
+        int changes = 0;
+        QObject::connect(&nothing, &ui::LockWatcher::availableChanged, [&] { ++changes; });
+        desktop.startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
+        ASSERT_TRUE(waitFor([&] { return nothing.isAvailable(); }));
+        desktop.saverBus.unregisterService(QStringLiteral("org.gnome.ScreenSaver"));
+        ASSERT_TRUE(waitFor([&] { return !nothing.isAvailable(); }));
+        EXPECT_EQ(changes, 2);
+    }
+    // No buses at all (no session bus in the environment): unavailable, and nothing fails.
+    ui::LockWatcher none(QDBusConnection(QString()), QDBusConnection(QString()), store);
+    store.startSession();
+    EXPECT_FALSE(none.isAvailable());
+    EXPECT_FALSE(none.holdsSleepInhibitor());
+
+    // logind without a session for us still reports sleep.
+    desktop.logind.knowsSessions = false;
+    desktop.startLogind();
+    ui::LockWatcher sleepOnly(desktop.system.connect(QStringLiteral("a3")), desktop.session.connect(QStringLiteral("a4")),
+                              store);
+    ASSERT_TRUE(waitFor([&] { return sleepOnly.isAvailable(); }));
+    EXPECT_TRUE(sleepOnly.sessionPath().isEmpty());
+}
+
+#include "LockWatcherTest.moc"

@@ -12,6 +12,7 @@
 #include "music/MusicController.h"
 #include "records/Persistence.h"
 #include "ui/FloatingTimer.h"
+#include "ui/GlobalShortcuts.h"
 #include "ui/LockWatcher.h"
 #include "ui/QmlSetup.h"
 #include "ui/RemoteControl.h"
@@ -175,5 +176,15 @@ int main(int argc, char *argv[])
     instance.setCommandHandler([&store, &windows](QByteArrayView line) {
         return tessary::ui::remote::answer(store, line, [&windows] { windows.showMainWindow(); });
     });
+    // The same commands from the desktop's own shortcut settings, where it has the portal. A
+    // refusal is toasted: there is no terminal to print it on.
+    tessary::ui::GlobalShortcuts shortcuts(QDBusConnection::sessionBus(), [&store, &windows](const QByteArray &command) {
+        namespace remote = tessary::ui::remote;
+        const QByteArray answer =
+            remote::answer(store, remote::request(command).chopped(1), [&windows] { windows.showMainWindow(); });
+        if (const auto [status, text] = remote::parseAnswer(answer); status == remote::kRefused)
+            store.toast(QString::fromUtf8(text));
+    });
+    shortcuts.start();
     return app.exec();
 }

@@ -11,7 +11,7 @@ const QStringList kQtOptionsWithValue{
     QStringLiteral("style"), QStringLiteral("stylesheet"), QStringLiteral("session"),
     QStringLiteral("geometry"), QStringLiteral("qmljsdebugger")};
 // Round controls handed to the running instance, by option name.
-const QStringList kRemoteCommands{QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
+const QStringList kRemoteCommands{QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
                                   QStringLiteral("end"), QStringLiteral("show"), QStringLiteral("status")};
 const QStringList kQtFlags{QStringLiteral("reverse"), QStringLiteral("sync"), QStringLiteral("nograb"),
                            QStringLiteral("dograb"), QStringLiteral("widgetcount"), QStringLiteral("visual")};
@@ -79,6 +79,7 @@ QString usageText()
                           "  --background     在托盘中启动，不显示主窗口（登录后自动启动时使用）\n"
                           "\n"
                           "交给正在运行的汀禾：\n"
+                          "  --start          用默认时长开始一轮\n"
                           "  --toggle-pause   暂停或继续这一轮\n"
                           "  --mind-wander    记录一次走神\n"
                           "  --fatigue        记录一次疲劳\n"

@@ -57,7 +57,7 @@ QList<PortalShortcut> GlobalShortcuts::offered()
     auto entry = [](const char *id, const QString &description) {
         return PortalShortcut{QString::fromLatin1(id), QVariantMap{{QStringLiteral("description"), description}}};
     };
-    return {entry("toggle-pause", QStringLiteral("暂停或继续这一轮")), entry("mind-wander", QStringLiteral("我走神了")),
+    return {entry("start", QStringLiteral("开始一轮")), entry("toggle-pause", QStringLiteral("暂停或继续这一轮")), entry("mind-wander", QStringLiteral("我走神了")),
             entry("fatigue", QStringLiteral("我开始累了")), entry("end", QStringLiteral("结束这一轮并复盘")),
             entry("show", QStringLiteral("显示汀禾"))};
 }

@@ -94,6 +94,15 @@ QByteArray answer(AppStore &store, QByteArrayView request, const std::function<v
         showMainWindow();
         return line(kApplied, QStringLiteral("已显示汀禾"));
     }
+    if (command == "start") {
+        // Not over a round that runs, nor over one whose review is still open: that would drop it.
+        if (phase == SessionPhase::completed)
+            return line(kRefused, roundRefusal(phase));
+        if (isActivePhase(phase))
+            return line(kRefused, QStringLiteral("这一轮已经在进行中"));
+        store.startSession();
+        return line(kApplied, QStringLiteral("已开始 %1 分钟的一轮").arg(store.plannedSeconds() / 60));
+    }
     if (command != "toggle-pause" && command != "mind-wander" && command != "fatigue" && command != "end")
         return line(kNotACommand, QStringLiteral("不认识的命令"));
     if (const QString why = roundRefusal(phase); !why.isEmpty())

@@ -52,7 +52,7 @@ TEST(CommandLine, OurOptionsAndQtsOwnArePassedUnknownOnesAreInvalid)
 
 TEST(CommandLine, RoundControlsGoToTheRunningInstanceOneAtATime)
 {
-    for (const char *c : {"toggle-pause", "mind-wander", "fatigue", "end", "show", "status"}) {
+    for (const char *c : {"start", "toggle-pause", "mind-wander", "fatigue", "end", "show", "status"}) {
         const CommandLine line = parse({(QByteArray("--") + c).constData()});
         EXPECT_EQ(line.action, CommandLine::Action::remote) << c;
         EXPECT_EQ(line.remoteCommand, QByteArray(c));

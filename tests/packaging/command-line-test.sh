@@ -43,6 +43,19 @@ for c in --toggle-pause --mind-wander --fatigue --end; do
   [ -z "$out" ] || fail "$c printed on stdout: $out"
 done
 expect 0 --show
+expect 0 --start
+[ "$out" = "已开始 50 分钟的一轮" ] || fail "--start printed: $out"
+expect 3 --start
+[ "$err" = "这一轮已经在进行中" ] || fail "a second --start refused with: $err"
+expect 0 --status
+case "$out" in 专注中\ ·\ 剩余\ 49:5*|专注中\ ·\ 剩余\ 50:00*) ;; *) fail "--status during the round printed: $out" ;; esac
+expect 0 --toggle-pause
+[ "$out" = "已暂停" ] || fail "--toggle-pause printed: $out"
+expect 0 --mind-wander
+expect 0 --end
+[ "$out" = "这一轮已结束，复盘已打开" ] || fail "--end printed: $out"
+expect 3 --toggle-pause
+[ "$err" = "这一轮已经结束，正在等待复盘" ] || fail "after --end: $err"
 expect 2 --end --json
 expect 2 --toggle-pause --end
 kill -0 "$pid" || fail "the instance is gone"

@@ -121,7 +121,7 @@ TEST(GlobalShortcuts, BindsTheRoundControlsAndRunsThemOnActivation)
         ids.append(s.id);
         EXPECT_FALSE(s.options.value(QStringLiteral("description")).toString().isEmpty()) << s.id.toStdString();
     }
-    EXPECT_EQ(ids, (QStringList{QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
+    EXPECT_EQ(ids, (QStringList{QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
                                 QStringLiteral("end"), QStringLiteral("show")}));
 
     // Ours run; another app's session and ids we never offered do not.
@@ -143,7 +143,7 @@ TEST(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQu
         GTEST_SKIP() << "no dbus-daemon here";
     {
         // The desktop kept them from last time: no second dialog.
-        p.portal.known = {QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
+        p.portal.known = {QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
                           QStringLiteral("end"), QStringLiteral("show")};
         ui::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app1")), [](const QByteArray &) {});
         bool done = false;

@@ -49,8 +49,12 @@ TEST(RemoteControl, RoundControlsActInTheirPhasesAndSayWhyOtherwise)
     EXPECT_EQ(ask(store, "status").text, QStringLiteral("未开始 · 今日 0 分钟"));
 
     h.random.queued = {200};
-    store.startSession();
+    Reply started = ask(store, "start");
+    EXPECT_EQ(started.status, remote::kApplied);
+    EXPECT_EQ(started.text, QStringLiteral("已开始 25 分钟的一轮"));
+    ASSERT_EQ(store.phase(), SessionPhase::focusing);
     h.advance(60.3);
+    EXPECT_EQ(ask(store, "start").text, QStringLiteral("这一轮已经在进行中"));
     EXPECT_EQ(ask(store, "status").text, QStringLiteral("专注中 · 剩余 24:00 · 今日 0 分钟"));
     Reply r = ask(store, "toggle-pause");
     EXPECT_EQ(r.status, remote::kApplied);
@@ -84,6 +88,9 @@ TEST(RemoteControl, RoundControlsActInTheirPhasesAndSayWhyOtherwise)
     EXPECT_EQ(shown, 1); // the review is in the main window
     EXPECT_EQ(ask(store, "toggle-pause").text, QStringLiteral("这一轮已经结束，正在等待复盘"));
     EXPECT_EQ(ask(store, "end").status, remote::kRefused);
+    // Starting over an open review would drop the round unreviewed.
+    EXPECT_EQ(ask(store, "start").text, QStringLiteral("这一轮已经结束，正在等待复盘"));
+    EXPECT_EQ(store.phase(), SessionPhase::completed);
     EXPECT_EQ(ask(store, "show", &shown).status, remote::kApplied);
     EXPECT_EQ(shown, 2);
 }

@@ -124,8 +124,26 @@ bool save(const QString &filePath, const AppSettings &settings, const QList<Stud
     return true;
 }
 
+namespace {
+// QSaveFile writes into "<name>.XXXXXX" where the filesystem has no unnamed temporary files; a
+// save killed midway leaves that behind. Only one instance uses the document, and it loads
+// before it saves, so any such file found now is a leftover.
+void removeInterruptedSaves(const QString &filePath)
+{
+    const QFileInfo info(filePath);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    const QStringList candidates = info.dir().entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : candidates) {
+        const QStringView suffix = QStringView(name).mid(prefix.size());
+        if (std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 128; }))
+            QFile::remove(info.dir().filePath(name));
+    }
+}
+} // namespace
+
 LoadResult load(const QString &filePath)
 {
+    removeInterruptedSaves(filePath);
     LoadResult result;
     QFile file(filePath);
     if (!QFileInfo::exists(filePath)) {

@@ -34,6 +34,7 @@ struct LoadResult {
 // Reads and strictly decodes the document. A file that exists but cannot be read
 // is first kept beside the original as "focus-data.unreadable-<UTC time>.json" so
 // no later save can destroy it, and one line is logged. Never fails, never throws.
+// Temporary files of saves that were interrupted are removed first.
 // The sessions come back in the order the file holds them.
 LoadResult load(const QString &filePath);
 

@@ -87,6 +87,25 @@ TEST_F(PersistenceTest, SaveCreatesTheDirectoryAndLoadReadsItBack)
     EXPECT_FALSE(readAll(file()).startsWith("\xEF\xBB\xBF"));
 }
 
+TEST_F(PersistenceTest, OpeningTheDocumentRemovesWhatInterruptedSavesLeftAndNothingElse)
+{
+    ASSERT_TRUE(Persistence::save(file(), AppSettings{}, {}));
+    const QDir d(dir.filePath(QStringLiteral("Tessary")));
+    const QStringList mine{QStringLiteral("focus-data.json.bak"), QStringLiteral("focus-data.json.x1y2z3w"),
+                           QStringLiteral("focus-data.json.ab-123"), QStringLiteral("focus-data.unreadable-20261207T010203Z.json"),
+                           QStringLiteral("other.json.Ab12Cd")};
+    for (const QString &name : mine + QStringList{QStringLiteral("focus-data.json.Ab12Cd"), QStringLiteral("focus-data.json.QWERTY")}) {
+        QFile f(d.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("{\"half\": ");
+    }
+    EXPECT_EQ(Persistence::load(file()).outcome, Persistence::LoadOutcome::loaded);
+    QStringList expected = mine;
+    expected.append(QStringLiteral("focus-data.json"));
+    expected.sort();
+    EXPECT_EQ(siblings(), expected);
+}
+
 TEST_F(PersistenceTest, AnUndecodableDocumentIsKeptBeforeAnythingCanOverwriteIt)
 {
     QDir().mkpath(dir.filePath(QStringLiteral("Tessary")));

@@ -1,0 +1,58 @@
+#include "records/Persistence.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+
+using namespace tessary;
+
+namespace {
+constexpr int kSessions = 1500; // about 4 MB on disk: a save takes a while, so kills land inside it
+
+bool holdsOldOrNew(const PersistedData &data)
+{
+    const auto minutes = data.settings.selectedDurationMinutes;
+    return (minutes == 50 && data.sessions.size() == kSessions) || (minutes == 51 && data.sessions.size() == kSessions - 1);
+}
+} // namespace
+
+// A process saving the archive over and over is killed at random moments. Each time the
+// document must read whole as one of the two archives, and nothing may be left beside it.
+TEST(KillSafety, ADocumentKilledMidSaveIsTheOldOrTheNewOneAndNothingPilesUp)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("focus-data.json"));
+    QRandomGenerator random(20261207);
+    int kills = 0, seenOld = 0, seenNew = 0;
+    for (int round = 0; round < 200; ++round) {
+        QProcess child;
+        child.start(QStringLiteral(TESSARY_SAVE_LOOP), {path, QString::number(kSessions)});
+        ASSERT_TRUE(child.waitForStarted(5000));
+        ASSERT_TRUE(child.waitForReadyRead(10000)) << "the child never got ready";
+        QThread::usleep(random.bounded(60000u)); // 0–60 ms into the loop
+        ::kill(pid_t(child.processId()), SIGKILL);
+        ASSERT_TRUE(child.waitForFinished(5000));
+        ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the child stopped by itself: " << child.exitCode();
+        ++kills;
+
+        if (!QFileInfo::exists(path))
+            continue; // killed before its first save finished
+        const Persistence::LoadResult loaded = Persistence::load(path);
+        ASSERT_EQ(loaded.outcome, Persistence::LoadOutcome::loaded) << "after kill " << kills;
+        ASSERT_TRUE(holdsOldOrNew(loaded.data)) << "after kill " << kills;
+        (loaded.data.settings.selectedDurationMinutes == 50 ? seenOld : seenNew)++;
+        const QStringList beside = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        ASSERT_EQ(beside, QStringList{QStringLiteral("focus-data.json")}) << "after kill " << kills;
+    }
+    EXPECT_EQ(kills, 200);
+    // Both archives were caught on disk, so the kills landed at varied moments.
+    EXPECT_GT(seenOld, 0);
+    EXPECT_GT(seenNew, 0);
+}

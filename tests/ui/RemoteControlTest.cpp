@@ -7,8 +7,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocalSocket>
+#include <QRandomGenerator>
 #include <QUuid>
 
+#include <atomic>
+#include <memory>
 #include <thread>
 
 using namespace tessary;
@@ -175,4 +178,84 @@ TEST(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
 
     EXPECT_EQ(inThread([&key] { return ui::SingleInstance::request(key, "cmd show\n", 3000); }), QByteArray("0 好\n"));
     EXPECT_EQ(handled.size(), 2);
+}
+
+// A hundred hostile peers at once (silent, random bytes, a megabyte, half a line then gone)
+// against the real command handler: the instance neither acts on any of it nor stops
+// answering, during the storm and after it, and a normal second launch still reaches it.
+TEST(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInstance)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    const QString key = QStringLiteral("tessary-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    StoreHarness h;
+    AppStore &store = h.openWith(25);
+    ui::SingleInstance running(key);
+    ASSERT_FALSE(running.handOverToRunningInstance(200));
+    int shown = 0, activations = 0;
+    running.setCommandHandler([&](QByteArrayView line) { return remote::answer(store, line, [&shown] { ++shown; }); });
+    QObject::connect(&running, &ui::SingleInstance::activationRequested, [&activations] { ++activations; });
+
+    std::atomic<int> connected{0};
+    std::atomic<bool> stormDone{false};
+    std::optional<QByteArray> duringStorm;
+    std::thread storm([&] {
+        std::vector<std::unique_ptr<QLocalSocket>> peers;
+        QRandomGenerator random(7);
+        for (int i = 0; i < 100; ++i) {
+            auto s = std::make_unique<QLocalSocket>();
+            s->connectToServer(key);
+            if (!s->waitForConnected(3000))
+                continue;
+            ++connected;
+            switch (i % 4) {
+            case 0: break; // silent, holding its connection open
+            case 1: {
+                QByteArray noise(int(random.bounded(1, 300)), Qt::Uninitialized);
+                for (char &c : noise)
+                    c = char(0x80 | random.bounded(128)); // never a valid command word
+                noise.insert(0, i % 8 == 1 ? "cmd " : "");
+                noise.append('\n');
+                s->write(noise);
+                break;
+            }
+            case 2: s->write(QByteArray(1 << 20, 'c')); break; // far beyond any request
+            case 3: s->write("cmd sta"); s->waitForBytesWritten(1000); s->abort(); break;
+            }
+            s->waitForBytesWritten(200);
+            peers.push_back(std::move(s));
+        }
+        // While the silent ones still hang on, a real request is answered.
+        duringStorm = ui::SingleInstance::request(key, "cmd status\n", 3000);
+        for (auto &s : peers)
+            if (s->state() == QLocalSocket::ConnectedState)
+                s->waitForDisconnected(3000); // the instance lets each go within its 2 s
+        stormDone = true;
+    });
+    QElapsedTimer waited;
+    waited.start();
+    while (!stormDone && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    storm.join();
+    ASSERT_TRUE(stormDone);
+    EXPECT_EQ(connected.load(), 100);
+    ASSERT_TRUE(duringStorm.has_value());
+    EXPECT_EQ(*duringStorm, QByteArray("0 未开始 · 今日 0 分钟\n"));
+    EXPECT_EQ(store.phase(), SessionPhase::idle);
+    EXPECT_TRUE(store.currentEvents().isEmpty());
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(activations, 0);
+
+    // A second launch still hands over to it.
+    std::optional<bool> handedOver;
+    std::thread second([&] {
+        ui::SingleInstance later(key);
+        handedOver = later.handOverToRunningInstance(2000);
+    });
+    waited.restart();
+    while (activations == 0 && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    second.join();
+    EXPECT_EQ(handedOver, std::optional<bool>(true));
+    EXPECT_EQ(activations, 1);
 }

@@ -24,6 +24,8 @@
 namespace tessary::ui {
 
 Q_LOGGING_CATEGORY(lcStartup, "tessary.startup", QtWarningMsg)
+// One line per drawn frame of the main window, for the idle benchmark: "tessary.frames=true".
+Q_LOGGING_CATEGORY(lcFrames, "tessary.frames", QtWarningMsg)
 
 namespace {
 // Our leaf mark, outlined while idle and filled while a round runs: by name from the icon theme
@@ -93,6 +95,8 @@ bool WindowController::createMainWindow(bool inBackground)
             qCInfo(lcStartup).noquote() << "first frame";
         }
     });
+    if (lcFrames().isInfoEnabled())
+        connect(m_mainWindow, &QQuickWindow::frameSwapped, this, [] { qCInfo(lcFrames).noquote() << "frame"; });
     if (!createTray() && inBackground)
         waitForTrayOrShow();
     return true;

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Frames drawn and CPU used by the real binary under Xvfb (software renderer, empty archive,
+# window shown, no sound): 30 idle seconds, then 30 seconds of a running round started with
+# `tessary --start`. Resident memory at the end of the idle part.
+#   bench/idle.sh [path/to/tessary]
+set -euo pipefail
+bin="${1:-$(dirname "$0")/../build/src/app/tessary}"
+work=$(mktemp -d)
+app= xvfb=
+trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+Xvfb :96 -screen 0 1400x900x24 >/dev/null 2>&1 & xvfb=$!
+sleep 1
+export DISPLAY=:96 HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
+  XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" QT_QUICK_BACKEND=software
+mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$TMPDIR" "$HOME"
+export QT_LOGGING_RULES="tessary.startup=true;tessary.frames=true"
+"$bin" >"$work/log" 2>&1 & app=$!
+while ! grep -q "first frame" "$work/log"; do
+  sleep 0.05
+  kill -0 $app 2>/dev/null || { cat "$work/log"; exit 1; }
+done
+sleep 5 # let start-up settle: fonts, the first layout, the greeting
+hz=$(getconf CLK_TCK)
+cpu() { awk '{print $14 + $15}' /proc/$app/stat; }
+frames() { grep -cx "frame" "$work/log" || true; }
+measure() { # label
+  local f0 t0 f1 t1
+  f0=$(frames); t0=$(cpu)
+  sleep 30
+  f1=$(frames); t1=$(cpu)
+  echo "$1: $((f1 - f0)) frames in 30 s, CPU $(echo "scale=3; ($t1 - $t0) * 100 / $hz / 30" | bc) % of one core"
+}
+measure "idle"
+echo "resident memory: $(( $(awk '/VmRSS/ {print $2}' /proc/$app/status) / 1024 )) MB"
+"$bin" --start >/dev/null
+sleep 1
+measure "running round"

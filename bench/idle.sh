@@ -22,7 +22,7 @@ done
 sleep 5 # let start-up settle: fonts, the first layout, the greeting
 hz=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' /proc/$app/stat; }
-frames() { grep -cx "frame" "$work/log" || true; }
+frames() { grep -cx "tessary.frames: frame" "$work/log" || true; }
 measure() { # label
   local f0 t0 f1 t1
   f0=$(frames); t0=$(cpu)
@@ -32,6 +32,6 @@ measure() { # label
 }
 measure "idle"
 echo "resident memory: $(( $(awk '/VmRSS/ {print $2}' /proc/$app/status) / 1024 )) MB"
-"$bin" --start >/dev/null
-sleep 1
+"$bin" --start || { echo "tessary --start failed"; exit 1; }
+sleep 6 # the start toast slides in, stays three seconds and slides out
 measure "running round"

@@ -44,7 +44,7 @@ public:
     Q_PROPERTY(QString musicMessage READ musicMessageText NOTIFY musicMessageChanged)
     Q_PROPERTY(QString toastMessage READ toastMessageText NOTIFY toastMessageChanged)
     Q_PROPERTY(bool isAmbientPlaying READ isAmbientPlaying NOTIFY isAmbientPlayingChanged)
-    Q_PROPERTY(QString nextReminderDescription READ nextReminderDescription NOTIFY tickedChanged)
+    Q_PROPERTY(QString nextReminderDescription READ nextReminderDescription NOTIFY nextReminderDescriptionChanged)
     Q_PROPERTY(QString selectedTaskName READ selectedTaskNameText NOTIFY settingsChanged)
     Q_PROPERTY(QString draftTaskName READ draftTaskNameText NOTIFY phaseChanged)
     Q_PROPERTY(qint64 plannedSeconds READ plannedSeconds NOTIFY phaseChanged)
@@ -179,7 +179,7 @@ signals:
     void musicMessageChanged();
     void toastMessageChanged();
     void isAmbientPlayingChanged();
-    void tickedChanged();
+    void nextReminderDescriptionChanged();
     void currentEventsChanged();
     // The archive changed or a new calendar day began.
     void statisticsChanged();
@@ -198,6 +198,7 @@ private:
 
     // Reminders.cpp
     void scheduleNextReminder();
+    void refreshNextReminderDescription();
     void beginMicroBreak();
     void appendEvent(FocusEventKind kind);
 
@@ -233,6 +234,7 @@ private:
     std::optional<Timestamp> m_focusEndDate;
     std::optional<Timestamp> m_microBreakEndDate;
     std::optional<Timestamp> m_nextReminderDate;
+    QString m_shownNextReminderDescription = QStringLiteral("—");
     double m_pausedRemaining = 0.0; // seconds, exact
     qint64 m_plannedSeconds = 0;
     std::optional<SessionDraft> m_draft;

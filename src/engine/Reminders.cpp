@@ -29,6 +29,7 @@ void AppStore::scheduleNextReminder()
         m_nextReminderDate = now().addSecs(d);
     else
         m_nextReminderDate.reset();
+    refreshNextReminderDescription();
 }
 
 void AppStore::beginMicroBreak()
@@ -107,6 +108,16 @@ QString AppStore::nextReminderDescription() const
         return QStringLiteral("—");
     const std::int64_t s = std::max<std::int64_t>((m_nextReminderDate->msecsSinceEpoch() - now().msecsSinceEpoch()) / 1000, 0);
     return text::clockText(s);
+}
+
+void AppStore::refreshNextReminderDescription()
+{
+    // Views bind to the text, so only a different text is a change: an idle tick wakes nothing.
+    QString d = nextReminderDescription();
+    if (d == m_shownNextReminderDescription)
+        return;
+    m_shownNextReminderDescription = std::move(d);
+    emit nextReminderDescriptionChanged();
 }
 
 } // namespace tessary

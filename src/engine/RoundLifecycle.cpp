@@ -19,6 +19,7 @@ void AppStore::setPhase(SessionPhase phase)
         return;
     m_phase = phase;
     emit phaseChanged();
+    refreshNextReminderDescription();
 }
 
 void AppStore::setRemainingSeconds(qint64 v)
@@ -143,7 +144,7 @@ void AppStore::tick()
     default:
         break;
     }
-    emit tickedChanged();
+    refreshNextReminderDescription();
 }
 
 void AppStore::togglePause()

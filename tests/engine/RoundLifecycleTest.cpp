@@ -1,9 +1,71 @@
 #include "StoreHarness.h"
 
+#include <QMetaMethod>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <vector>
 
 using namespace tessary;
 using tessary::fakes::StoreHarness;
+
+namespace {
+// Every signal an object emits, by name; take() hands over the counts so far and starts again.
+class SignalCounter
+{
+public:
+    explicit SignalCounter(const QObject &object)
+    {
+        const QMetaObject *meta = object.metaObject();
+        for (int i = 0; i < meta->methodCount(); ++i)
+            if (meta->method(i).methodType() == QMetaMethod::Signal)
+                m_spies.push_back(std::make_unique<QSignalSpy>(&object, meta->method(i)));
+    }
+    std::map<QByteArray, qsizetype> take()
+    {
+        std::map<QByteArray, qsizetype> counts;
+        for (const auto &spy : m_spies) {
+            if (!spy->isEmpty())
+                counts[spy->signal()] = spy->count();
+            spy->clear();
+        }
+        return counts;
+    }
+
+private:
+    std::vector<std::unique_ptr<QSignalSpy>> m_spies;
+};
+} // namespace
+
+// Views redraw on change signals, so an idle tick must emit none and a running one only what
+// the countdown moved: once a second, whatever the tick rate.
+TEST(RoundLifecycle, TicksNotifyOnlyWhatChanged)
+{
+    StoreHarness h;
+    AppStore &store = h.openWith(25, 3, 5);
+    h.advance(0.25);
+    SignalCounter counter(store);
+    for (int i = 0; i < 40; ++i)
+        h.advance(0.25);
+    EXPECT_TRUE(counter.take().empty());
+
+    store.startSession();
+    h.advance(3.5); // the start toast comes and goes
+    counter.take();
+    for (int i = 0; i < 8; ++i)
+        h.advance(0.25);
+    const std::map<QByteArray, qsizetype> twoSeconds{
+        {"focusedElapsedSecondsChanged()", 2}, {"nextReminderDescriptionChanged()", 2}, {"remainingSecondsChanged()", 2}};
+    EXPECT_EQ(counter.take(), twoSeconds);
+
+    store.togglePause();
+    counter.take();
+    for (int i = 0; i < 40; ++i)
+        h.advance(0.25);
+    EXPECT_TRUE(counter.take().empty());
+}
 
 
 TEST(RoundLifecycle, CountdownRoundsRemainingUpAndElapsedDown)

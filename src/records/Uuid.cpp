@@ -1,59 +1,41 @@
 #include "Uuid.h"
 
-#include <QRandomGenerator>
+#include <QUuid>
 
 namespace tessary {
 
 namespace {
 constexpr char kHex[] = "0123456789ABCDEF";
+constexpr std::string_view kNilText = "00000000-0000-0000-0000-000000000000";
 
-inline int hexValue(char c)
+Uuid fromQUuid(const QUuid &u)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-inline bool isHyphenPosition(size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
-} // namespace
-
-Uuid Uuid::createRandom()
-{
+    // The canonical (RFC 4122) byte order, which is also the order of the text.
     std::array<std::uint8_t, 16> b;
-    std::array<quint32, 4> words;
-    QRandomGenerator::system()->fillRange(words.data(), words.size());
-    for (size_t i = 0; i < 16; ++i)
-        b[i] = std::uint8_t(words[i / 4] >> (8 * (i % 4)));
-    b[6] = std::uint8_t((b[6] & 0x0F) | 0x40); // version 4
-    b[8] = std::uint8_t((b[8] & 0x3F) | 0x80); // RFC 4122 variant
+    for (int i = 0; i < 4; ++i)
+        b[size_t(i)] = std::uint8_t(u.data1 >> (24 - 8 * i));
+    b[4] = std::uint8_t(u.data2 >> 8);
+    b[5] = std::uint8_t(u.data2);
+    b[6] = std::uint8_t(u.data3 >> 8);
+    b[7] = std::uint8_t(u.data3);
+    for (size_t i = 0; i < 8; ++i)
+        b[8 + i] = u.data4[i];
     return Uuid(b);
 }
+} // namespace
+
+Uuid Uuid::createRandom() { return fromQUuid(QUuid::createUuid()); }
 
 std::optional<Uuid> Uuid::parse(std::string_view s)
 {
-    if (s.size() != 36)
+    // QUuid also takes braces; the document holds the bare 36-character form only.
+    if (s.size() != 36 || s.front() == '{')
         return std::nullopt;
-    std::array<std::uint8_t, 16> b{};
-    size_t n = 0;
-    for (size_t i = 0; i < 36;) {
-        if (isHyphenPosition(i)) {
-            if (s[i] != '-')
-                return std::nullopt;
-            ++i;
-            continue;
-        }
-        const int hi = hexValue(s[i]);
-        const int lo = hexValue(s[i + 1]);
-        if (hi < 0 || lo < 0 || isHyphenPosition(i + 1))
-            return std::nullopt;
-        b[n++] = std::uint8_t(hi << 4 | lo);
-        i += 2;
-    }
-    return Uuid(b);
+    const QUuid u = QUuid::fromString(QLatin1StringView(s.data(), qsizetype(s.size())));
+    // A nil result is either the nil text or a refusal.
+    if (u.isNull() && s != kNilText)
+        return std::nullopt;
+    return fromQUuid(u);
 }
 
 std::optional<Uuid> Uuid::parse(const QString &text)

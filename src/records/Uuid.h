@@ -11,8 +11,9 @@
 
 namespace tessary {
 
-// A 128-bit identifier. Written as the canonical 36-character hyphenated text in
-// upper case; read from that form in either case, nothing else (no braces, no URN).
+// A 128-bit identifier, made and read by QUuid. Written as the canonical 36-character
+// hyphenated text in upper case (QUuid writes lower case); read from that form in either case,
+// nothing else (no braces, no URN).
 class Uuid {
 public:
     constexpr Uuid() = default;

@@ -51,13 +51,18 @@ TEST(Uuid, WritesUpperCaseAndReadsEitherCase)
     ASSERT_TRUE(u);
     EXPECT_EQ(u->toStdString(), "0F8FAD5B-D9CB-469F-A165-70867728950E");
     EXPECT_EQ(Uuid::parse(u->toStdString()), u);
+    // The nil identifier is a value, not a refusal.
+    const auto nil = Uuid::parse(std::string_view("00000000-0000-0000-0000-000000000000"));
+    ASSERT_TRUE(nil);
+    EXPECT_TRUE(nil->isNull());
 }
 
 TEST(Uuid, RefusesAnythingButTheHyphenatedForm)
 {
     for (const char *bad : {"{0F8FAD5B-D9CB-469F-A165-70867728950E}", "0F8FAD5BD9CB469FA16570867728950E",
                             "0F8FAD5B-D9CB-469F-A165-70867728950", "0F8FAD5B-D9CB-469F-A165-70867728950G",
-                            "0F8FAD5B-D9CB-469F-A16-570867728950E", "0F8FAD5B-D9CB-469F-A165-70867728950E ",
+                            "0F8FAD5B-D9CB-469F-A16-570867728950E", "0F8FAD5B-D9CB-469F-A165-70867728950E ", "{0F8FAD5B-D9CB-469F-A165-70867728950}",
+                            "00000000-0000-0000-0000-00000000000-",
                             "urn:uuid:0F8FAD5B-D9CB-469F-A165-7086772895"}) {
         EXPECT_FALSE(Uuid::parse(std::string_view(bad)).has_value()) << bad;
     }

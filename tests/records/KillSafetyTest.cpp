@@ -35,15 +35,18 @@ TEST(KillSafety, ADocumentKilledMidSaveIsTheOldOrTheNewOneAndNothingPilesUp)
         QProcess child;
         child.start(QStringLiteral(TESSARY_SAVE_LOOP), {path, QString::number(kSessions)});
         ASSERT_TRUE(child.waitForStarted(5000));
-        ASSERT_TRUE(child.waitForReadyRead(10000)) << "the child never got ready";
-        QThread::usleep(random.bounded(60000u)); // 0–60 ms into the loop
+        while (!child.canReadLine())
+            ASSERT_TRUE(child.waitForReadyRead(30000)) << "the child never got ready";
+        const QList<QByteArray> ready = child.readLine().trimmed().split(' ');
+        ASSERT_EQ(ready.size(), 2);
+        const unsigned saveMs = ready[1].toUInt();
+        ASSERT_GT(saveMs, 0u);
+        QThread::usleep(random.bounded(saveMs * 3000u)); // anywhere in the next three saves
         ::kill(pid_t(child.processId()), SIGKILL);
         ASSERT_TRUE(child.waitForFinished(5000));
         ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the child stopped by itself: " << child.exitCode();
         ++kills;
 
-        if (!QFileInfo::exists(path))
-            continue; // killed before its first save finished
         const Persistence::LoadResult loaded = Persistence::load(path);
         ASSERT_EQ(loaded.outcome, Persistence::LoadOutcome::loaded) << "after kill " << kills;
         ASSERT_TRUE(holdsOldOrNew(loaded.data)) << "after kill " << kills;

@@ -173,6 +173,28 @@ TEST(DocumentDecoding, NullOptionalsReadAsAbsentAndUnknownKeysAreIgnored)
     EXPECT_FALSE(decoded.data->sessions.front().taskName);
 }
 
+// A member nobody reads is still held to the whole grammar, to its last byte; only its numbers
+// may be ones no machine type holds, which JSON allows and a later version may write.
+TEST(DocumentDecoding, UnknownMembersAreCheckedWholeButMayHoldAnyNumber)
+{
+    const std::string legacy = readTestFile("legacy-settings.json");
+    const auto withMember = [&](const std::string &value) {
+        std::string doc = legacy;
+        doc.replace(doc.find("\"autoPlayMusic\""), 0, "\"future\": " + value + ", ");
+        return decodeDocument(doc);
+    };
+    for (const char *good : {"1e400", "-123456789012345678901234567890", "-0.0e-0", "{\"a\": {\"b\": [1, 2.5E+3]}}",
+                             "[[], {}, \"\\ud83d\\ude00\\n\", true, false, null]"})
+        EXPECT_TRUE(withMember(good).data) << good;
+    for (const std::string bad : {"01", "1.", ".5", "+1", "-", "1e", "0x10", "NaN", "Infinity", "'a'", "tru", "nul",
+                                  "falsey", "[1 2]", "[1,]", "{\"a\" 1}", "{\"a\": 1,}", "{\"a\": 1 \"b\": 2}", "{1: 2}",
+                                  "\"\\x\"", "\"\\ud800\"", "\"\\ud800\\u0041\"", "\"\\udc00\"", "\"a\tb\"",
+                                  "{\"\\q\": 1}", "[[1], [2}"})
+        EXPECT_FALSE(withMember(bad).data) << bad;
+    EXPECT_TRUE(withMember(std::string(900, '[') + std::string(900, ']')).data);
+    EXPECT_FALSE(withMember(std::string(1200, '[') + std::string(1200, ']')).data) << "deeper than any document of ours";
+}
+
 TEST(DocumentDecoding, WholeNumbersWrittenAsDecimalsAreAccepted)
 {
     std::string doc = readTestFile("legacy-settings.json");

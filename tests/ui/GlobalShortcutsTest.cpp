@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 using namespace tessary;
 using tessary::fakes::PrivateBus;
 using tessary::ui::PortalShortcut;
@@ -98,6 +100,15 @@ struct Portal {
     }
 };
 
+// Starts the shortcuts and waits for their bindingFinished; nothing when it never came.
+std::optional<bool> startAndWait(ui::GlobalShortcuts &shortcuts)
+{
+    std::optional<bool> result;
+    QObject::connect(&shortcuts, &ui::GlobalShortcuts::bindingFinished, [&](bool ok) { result = ok; });
+    shortcuts.start();
+    return QTest::qWaitFor([&] { return result.has_value(); }, 5000) ? result : std::nullopt;
+}
+
 } // namespace
 
 TEST(GlobalShortcuts, BindsTheRoundControlsAndRunsThemOnActivation)
@@ -109,11 +120,7 @@ TEST(GlobalShortcuts, BindsTheRoundControlsAndRunsThemOnActivation)
         GTEST_SKIP() << "no dbus-daemon here";
     QList<QByteArray> ran;
     ui::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app")), [&ran](const QByteArray &c) { ran.append(c); });
-    QList<bool> finished;
-    QObject::connect(&shortcuts, &ui::GlobalShortcuts::bindingFinished, [&](bool ok) { finished.append(ok); });
-    shortcuts.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 5000));
-    EXPECT_EQ(finished, QList<bool>{true});
+    EXPECT_EQ(startAndWait(shortcuts), true);
     EXPECT_EQ(shortcuts.sessionHandle(), p.portal.session);
     ASSERT_EQ(p.portal.bindCalls, 1);
     QStringList ids;
@@ -146,10 +153,7 @@ TEST(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQu
         p.portal.known = {QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
                           QStringLiteral("end"), QStringLiteral("show")};
         ui::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app1")), [](const QByteArray &) {});
-        bool done = false;
-        QObject::connect(&shortcuts, &ui::GlobalShortcuts::bindingFinished, [&](bool ok) { done = ok; });
-        shortcuts.start();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+        EXPECT_EQ(startAndWait(shortcuts), true);
         EXPECT_EQ(p.portal.bindCalls, 0);
     }
     {
@@ -157,11 +161,7 @@ TEST(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQu
         p.portal.known.removeLast();
         p.portal.bindResponse = 1;
         ui::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app2")), [](const QByteArray &) {});
-        std::optional<bool> result;
-        QObject::connect(&shortcuts, &ui::GlobalShortcuts::bindingFinished, [&](bool ok) { result = ok; });
-        shortcuts.start();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
-        EXPECT_FALSE(*result);
+        EXPECT_EQ(startAndWait(shortcuts), false);
         EXPECT_EQ(p.portal.bindCalls, 1);
         EXPECT_FALSE(shortcuts.isBound());
     }

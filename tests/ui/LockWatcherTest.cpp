@@ -12,6 +12,8 @@
 #include <QDBusUnixFileDescriptor>
 #include <QTest>
 
+#include <memory>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -121,14 +123,39 @@ struct Desktop {
     }
 };
 
-AppStore &storeWithPauseOnLock(StoreHarness &h, bool on)
-{
-    AppStore &store = h.openWith(25, 3, 5);
-    AppSettings s = store.settings();
-    s.pauseOnLock = on;
-    store.setSettings(s);
-    return store;
-}
+// Two private buses standing in for the system and the session bus, and a store.
+class LockWatching : public ::testing::Test {
+protected:
+    int argc = 0;
+    QCoreApplication app{argc, nullptr};
+    Desktop desktop;
+    StoreHarness h;
+
+    void SetUp() override
+    {
+        if (!desktop.ready())
+            GTEST_SKIP() << "no dbus-daemon here";
+    }
+    AppStore &open(bool pauseOnLock)
+    {
+        AppStore &store = h.openWith(25, 3, 5);
+        AppSettings s = store.settings();
+        s.pauseOnLock = pauseOnLock;
+        store.setSettings(s);
+        return store;
+    }
+    // A watcher on connections of its own, as the application makes it.
+    std::unique_ptr<ui::LockWatcher> watch(AppStore &store)
+    {
+        ++m_watchers;
+        return std::make_unique<ui::LockWatcher>(desktop.system.connect(QStringLiteral("app-system-%1").arg(m_watchers)),
+                                                 desktop.session.connect(QStringLiteral("app-session-%1").arg(m_watchers)),
+                                                 store);
+    }
+
+private:
+    int m_watchers = 0;
+};
 
 // The toast shown on return, and nothing else (starting a round toasts too).
 bool explained(const AppStore &store) { return store.toastMessage() == ui::LockWatcher::returnToastText(); }
@@ -137,27 +164,20 @@ bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(co
 
 } // namespace
 
-TEST(LockWatcher, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
+TEST_F(LockWatching, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    Desktop desktop;
-    if (!desktop.ready())
-        GTEST_SKIP() << "no dbus-daemon here";
     desktop.startLogind();
     desktop.startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
-    StoreHarness h;
-    AppStore &store = storeWithPauseOnLock(h, true);
+    AppStore &store = open(true);
     h.random.queued = {200};
-    ui::LockWatcher watcher(desktop.system.connect(QStringLiteral("app-system")),
-                            desktop.session.connect(QStringLiteral("app-session")), store);
-    ASSERT_TRUE(waitFor([&] { return watcher.sessionPath() == kSessionPath; }));
-    EXPECT_TRUE(watcher.isAvailable());
+    const auto watcher = watch(store);
+    ASSERT_TRUE(waitFor([&] { return watcher->sessionPath() == kSessionPath; }));
+    EXPECT_TRUE(watcher->isAvailable());
 
     store.startSession();
     h.advance(90.2);
     const Timestamp lockedAt = h.clock.t;
-    // GNOME reports both; the second changes nothing.
+    // GNOME reports both; the second changes nothing->
     desktop.sendLockedHint(true);
     desktop.sendScreenSaver(true, true);
     ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
@@ -201,24 +221,17 @@ TEST(LockWatcher, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
     EXPECT_EQ(store.phase(), SessionPhase::focusing) << "the break does not come back after the pause";
 }
 
-TEST(LockWatcher, SuspendPausesBeforeTheMachineSleepsUnderADelayInhibitor)
+TEST_F(LockWatching, SuspendPausesBeforeTheMachineSleepsUnderADelayInhibitor)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    Desktop desktop;
-    if (!desktop.ready())
-        GTEST_SKIP() << "no dbus-daemon here";
     desktop.startLogind();
-    StoreHarness h;
-    AppStore &store = storeWithPauseOnLock(h, true);
+    AppStore &store = open(true);
     h.random.queued = {1200};
-    ui::LockWatcher watcher(desktop.system.connect(QStringLiteral("app-system")),
-                            desktop.session.connect(QStringLiteral("app-session")), store);
-    ASSERT_TRUE(waitFor([&] { return watcher.isAvailable(); }));
+    const auto watcher = watch(store);
+    ASSERT_TRUE(waitFor([&] { return watcher->isAvailable(); }));
     EXPECT_TRUE(desktop.logind.inhibitCalls.isEmpty()) << "no round, no inhibitor";
 
     store.startSession();
-    ASSERT_TRUE(waitFor([&] { return watcher.holdsSleepInhibitor(); }));
+    ASSERT_TRUE(waitFor([&] { return watcher->holdsSleepInhibitor(); }));
     ASSERT_EQ(desktop.logind.inhibitCalls.size(), 1);
     EXPECT_EQ(desktop.logind.inhibitCalls[0], QStringLiteral("sleep|汀禾|先暂停进行中的一轮|delay"));
     EXPECT_FALSE(desktop.logind.inhibitorReleased());
@@ -226,7 +239,7 @@ TEST(LockWatcher, SuspendPausesBeforeTheMachineSleepsUnderADelayInhibitor)
     h.advance(600.2);
     desktop.sendSleep(true);
     ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
-    EXPECT_FALSE(watcher.holdsSleepInhibitor());
+    EXPECT_FALSE(watcher->holdsSleepInhibitor());
     EXPECT_TRUE(waitFor([&] { return desktop.logind.inhibitorReleased(); })) << "logind may now suspend";
     h.clock.t = h.clock.t.addSecs(8 * 3600);
     desktop.sendSleep(false);
@@ -235,26 +248,19 @@ TEST(LockWatcher, SuspendPausesBeforeTheMachineSleepsUnderADelayInhibitor)
 
     // Resumed by the user: held again; the round's end lets it go.
     store.togglePause();
-    ASSERT_TRUE(waitFor([&] { return watcher.holdsSleepInhibitor(); }));
+    ASSERT_TRUE(waitFor([&] { return watcher->holdsSleepInhibitor(); }));
     store.finishSession(false);
-    EXPECT_FALSE(watcher.holdsSleepInhibitor());
+    EXPECT_FALSE(watcher->holdsSleepInhibitor());
     EXPECT_TRUE(waitFor([&] { return desktop.logind.inhibitorReleased(); }));
 }
 
-TEST(LockWatcher, SwitchedOffOrIdleNothingHappens)
+TEST_F(LockWatching, SwitchedOffOrIdleNothingHappens)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    Desktop desktop;
-    if (!desktop.ready())
-        GTEST_SKIP() << "no dbus-daemon here";
     desktop.startLogind();
     desktop.startScreenSaver(QStringLiteral("org.freedesktop.ScreenSaver"));
-    StoreHarness h;
-    AppStore &store = storeWithPauseOnLock(h, false);
-    ui::LockWatcher watcher(desktop.system.connect(QStringLiteral("app-system")),
-                            desktop.session.connect(QStringLiteral("app-session")), store);
-    ASSERT_TRUE(waitFor([&] { return watcher.sessionPath() == kSessionPath; }));
+    AppStore &store = open(false);
+    const auto watcher = watch(store);
+    ASSERT_TRUE(waitFor([&] { return watcher->sessionPath() == kSessionPath; }));
 
     store.startSession();
     QTest::qWait(100);
@@ -287,27 +293,20 @@ TEST(LockWatcher, SwitchedOffOrIdleNothingHappens)
     ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
 }
 
-TEST(LockWatcher, AvailableOnlyWhereTheDesktopReportsLockingOrSleep)
+TEST_F(LockWatching, AvailableOnlyWhereTheDesktopReportsLockingOrSleep)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    Desktop desktop;
-    if (!desktop.ready())
-        GTEST_SKIP() << "no dbus-daemon here";
-    StoreHarness h;
-    AppStore &store = storeWithPauseOnLock(h, true);
+    AppStore &store = open(true);
     {
-        ui::LockWatcher nothing(desktop.system.connect(QStringLiteral("a1")), desktop.session.connect(QStringLiteral("a2")),
-                                store);
+        const auto nothing = watch(store);
         QTest::qWait(300);
-        EXPECT_FALSE(nothing.isAvailable());
+        EXPECT_FALSE(nothing->isAvailable());
         // A screensaver that starts later (a restarted shell) is found.
         int changes = 0;
-        QObject::connect(&nothing, &ui::LockWatcher::availableChanged, [&] { ++changes; });
+        QObject::connect(nothing.get(), &ui::LockWatcher::availableChanged, [&] { ++changes; });
         desktop.startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
-        ASSERT_TRUE(waitFor([&] { return nothing.isAvailable(); }));
+        ASSERT_TRUE(waitFor([&] { return nothing->isAvailable(); }));
         desktop.saverBus.unregisterService(QStringLiteral("org.gnome.ScreenSaver"));
-        ASSERT_TRUE(waitFor([&] { return !nothing.isAvailable(); }));
+        ASSERT_TRUE(waitFor([&] { return !nothing->isAvailable(); }));
         EXPECT_EQ(changes, 2);
     }
     // No buses at all (no session bus in the environment): unavailable, and nothing fails.
@@ -319,10 +318,9 @@ TEST(LockWatcher, AvailableOnlyWhereTheDesktopReportsLockingOrSleep)
     // logind without a session for us still reports sleep.
     desktop.logind.knowsSessions = false;
     desktop.startLogind();
-    ui::LockWatcher sleepOnly(desktop.system.connect(QStringLiteral("a3")), desktop.session.connect(QStringLiteral("a4")),
-                              store);
-    ASSERT_TRUE(waitFor([&] { return sleepOnly.isAvailable(); }));
-    EXPECT_TRUE(sleepOnly.sessionPath().isEmpty());
+    const auto sleepOnly = watch(store);
+    ASSERT_TRUE(waitFor([&] { return sleepOnly->isAvailable(); }));
+    EXPECT_TRUE(sleepOnly->sessionPath().isEmpty());
 }
 
 #include "LockWatcherTest.moc"

@@ -110,10 +110,10 @@ QtAudioOutput::QtAudioOutput(QObject *parent)
 {
     connect(m_devices, &QMediaDevices::audioOutputsChanged, this, &QtAudioOutput::devicesChanged);
     // Qt 6.4 does not report a change of the server's default sink as a change of outputs, so
-    // the default is also looked at once a second.
+    // while playing the default is also looked at once a second. Not while silent: an idle
+    // app should not wake for it, and start() opens whatever the default is then.
     m_poll.setInterval(1000);
     connect(&m_poll, &QTimer::timeout, this, &QtAudioOutput::devicesChanged);
-    m_poll.start();
     m_worker = new SinkWorker;
     QPointer<QtAudioOutput> self(this);
     m_worker->m_failed = [self] {
@@ -155,6 +155,8 @@ bool QtAudioOutput::start(int sampleRate, RenderSource *source, QString *error)
     if (!opened && error)
         *error = why;
     m_started = opened;
+    if (opened)
+        m_poll.start();
     return opened;
 }
 
@@ -164,6 +166,7 @@ void QtAudioOutput::stop()
         return;
     QMetaObject::invokeMethod(m_worker, [this] { m_worker->close(); }, Qt::BlockingQueuedConnection);
     m_started = false;
+    m_poll.stop();
 }
 
 void QtAudioOutput::setConfigurationChangedHandler(std::function<void()> handler) { m_changed = std::move(handler); }

@@ -197,7 +197,10 @@ private:
     double updateCountdownFrom(Timestamp now);
 
     // Reminders.cpp
-    void scheduleNextReminder();
+    // From the moment the focusing stretch began, the one its end is counted from: the views
+    // that follow the phase change take time, and the reminder's seconds must turn over on
+    // the same tick as the countdown's.
+    void scheduleNextReminder(Timestamp stretchStart);
     void refreshNextReminderDescription();
     void beginMicroBreak();
     void appendEvent(FocusEventKind kind);

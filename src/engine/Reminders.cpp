@@ -19,14 +19,14 @@ const std::array<QString, 7> kRandomSoundPool{
 };
 } // namespace
 
-void AppStore::scheduleNextReminder()
+void AppStore::scheduleNextReminder(Timestamp stretchStart)
 {
     const std::int64_t lower = std::max<std::int64_t>(m_settings.reminderMinimumMinutes * 60, 1);
     const std::int64_t upper = std::max<std::int64_t>(m_settings.reminderMaximumMinutes * 60, lower);
     const std::int64_t d = m_services.random->uniform(lower, upper);
     // A reminder only when it falls before the end of this focusing stretch.
     if (double(d) < std::trunc(m_pausedRemaining))
-        m_nextReminderDate = now().addSecs(d);
+        m_nextReminderDate = stretchStart.addSecs(d);
     else
         m_nextReminderDate.reset();
     refreshNextReminderDescription();
@@ -49,9 +49,10 @@ void AppStore::resumeAfterMicroBreak()
 {
     m_microBreakEndDate.reset();
     setBreakRemainingSeconds(0);
-    m_focusEndDate = now().addMSecs(std::llround(m_pausedRemaining * 1000.0));
+    const Timestamp t = now();
+    m_focusEndDate = t.addMSecs(std::llround(m_pausedRemaining * 1000.0));
     setPhase(SessionPhase::focusing);
-    scheduleNextReminder();
+    scheduleNextReminder(t);
 }
 
 void AppStore::appendEvent(FocusEventKind kind)

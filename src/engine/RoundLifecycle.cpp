@@ -98,7 +98,7 @@ void AppStore::startSession(std::optional<std::int64_t> minutes)
     m_pendingCompleted = false;
     setPhase(SessionPhase::focusing);
     emit phaseChanged(); // the draft's task changed even when the phase did not
-    scheduleNextReminder();
+    scheduleNextReminder(start);
     if (m_settings.effectiveAmbientFollowsFocus())
         playAmbient();
     toast(QStringLiteral("开始这一轮。先只做好眼前的一小段。"));
@@ -154,7 +154,7 @@ void AppStore::togglePause()
         m_focusEndDate = t.addMSecs(std::llround(m_pausedRemaining * 1000.0));
         appendEvent(FocusEventKind::resume);
         setPhase(SessionPhase::focusing);
-        scheduleNextReminder();
+        scheduleNextReminder(t);
         if (m_settings.effectiveAmbientFollowsFocus())
             playAmbient();
     } else if (m_phase == SessionPhase::focusing) {

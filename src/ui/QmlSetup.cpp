@@ -1,5 +1,6 @@
 #include "QmlSetup.h"
 
+#include "CountdownRing.h"
 #include "CsvExport.h"
 #include "HistoryModel.h"
 #include "InsightsModel.h"
@@ -25,6 +26,7 @@ void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater,
     auto *insights = new InsightsModel(&store, &store);
     auto *history = new HistoryModel(&store, &store);
     auto *exporter = new CsvExport(&store, &store);
+    qmlRegisterType<CountdownRing>("Tessary.Engine", 1, 0, "CountdownRing");
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "AppStore", &store);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Settings", settings);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Views", views);

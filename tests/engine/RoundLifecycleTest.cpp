@@ -51,14 +51,24 @@ TEST(RoundLifecycle, TicksNotifyOnlyWhatChanged)
         h.advance(0.25);
     EXPECT_TRUE(counter.take().empty());
 
+    // The views take their time to follow the start; the reminder's seconds still turn over on
+    // the countdown's tick, or the window would redraw twice a second.
+    QObject::connect(&store, &AppStore::phaseChanged, [&] { h.clock.t = h.clock.t.addMSecs(300); });
     store.startSession();
     h.advance(3.5); // the start toast comes and goes
     counter.take();
-    for (int i = 0; i < 8; ++i)
+    const std::map<QByteArray, qsizetype> aSecond{
+        {"focusedElapsedSecondsChanged()", 1}, {"nextReminderDescriptionChanged()", 1}, {"remainingSecondsChanged()", 1}};
+    int changes = 0;
+    for (int i = 0; i < 8; ++i) {
         h.advance(0.25);
-    const std::map<QByteArray, qsizetype> twoSeconds{
-        {"focusedElapsedSecondsChanged()", 2}, {"nextReminderDescriptionChanged()", 2}, {"remainingSecondsChanged()", 2}};
-    EXPECT_EQ(counter.take(), twoSeconds);
+        const auto counts = counter.take();
+        if (!counts.empty()) {
+            EXPECT_EQ(counts, aSecond) << "tick " << i;
+            ++changes;
+        }
+    }
+    EXPECT_EQ(changes, 2);
 
     store.togglePause();
     counter.take();

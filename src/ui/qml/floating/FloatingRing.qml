@@ -1,4 +1,5 @@
 import QtQuick
+import Tessary.Engine
 import Tessary.Ui
 
 // The panel's small ring: a faint track, an arc in the status tint from the top,
@@ -9,32 +10,12 @@ Item {
     property color tint: TessaryTheme.mint
     property string symbol
 
-    Canvas {
-        id: canvas
+    CountdownRing {
         anchors.fill: parent
-        property color track: TessaryTheme.faint(0.07)
-        onTrackChanged: requestPaint()
-        Connections {
-            target: ring
-            function onProgressChanged() { canvas.requestPaint() }
-            function onTintChanged() { canvas.requestPaint() }
-        }
-        onPaint: {
-            const ctx = getContext("2d")
-            ctx.reset()
-            const lw = 5, r = Math.min(width, height) / 2 - lw / 2
-            ctx.lineWidth = lw
-            ctx.strokeStyle = track
-            ctx.beginPath()
-            ctx.arc(width / 2, height / 2, r, 0, 2 * Math.PI)
-            ctx.stroke()
-            const start = -Math.PI / 2
-            ctx.lineCap = "round"
-            ctx.strokeStyle = ring.tint
-            ctx.beginPath()
-            ctx.arc(width / 2, height / 2, r, start, start + 2 * Math.PI * Math.max(0, Math.min(1, ring.progress)))
-            ctx.stroke()
-        }
+        lineWidth: 5
+        progress: ring.progress
+        trackColor: TessaryTheme.faint(0.07)
+        colors: [ring.tint]
     }
     Symbol { anchors.centerIn: parent; name: ring.symbol; size: 15; color: ring.tint }
 }

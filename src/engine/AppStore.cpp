@@ -12,6 +12,9 @@ namespace tessary {
 namespace {
 constexpr int kSaveDebounceMs = 250;
 constexpr int kTickIntervalMs = 250;
+// With no countdown running only the calendar day moves; noticing it half a minute late costs
+// nothing, and an app open all day then wakes twice a minute instead of four times a second.
+constexpr int kQuietTickIntervalMs = 30000;
 } // namespace
 
 AppStore::AppStore(StoreServices services, QObject *parent) : QObject(parent), m_services(std::move(services))
@@ -35,12 +38,21 @@ AppStore::AppStore(StoreServices services, QObject *parent) : QObject(parent), m
     // 6. Bring the loaded settings within bounds (a change is saved through the debounce).
     normalizeSettings();
 
-    // 7. The display tick runs for the store's whole life; tick() decides what is due.
+    // 7. The display tick runs for the store's whole life, fast only while a countdown runs;
+    // tick() decides what is due.
     m_lastTickDay = LocalTime(m_services.zone).dayIndex(now());
-    m_tickTimer.setInterval(kTickIntervalMs);
     m_tickTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_tickTimer, &QTimer::timeout, this, &AppStore::tick);
+    fitTickToPhase();
     m_tickTimer.start();
+}
+
+void AppStore::fitTickToPhase()
+{
+    const bool counting = m_phase == SessionPhase::focusing || m_phase == SessionPhase::microBreak;
+    const int interval = counting ? kTickIntervalMs : kQuietTickIntervalMs;
+    if (m_tickTimer.interval() != interval)
+        m_tickTimer.setInterval(interval); // restarts a running timer: the first fast tick is 0.25 s away
 }
 
 AppStore::~AppStore() { flushPendingSave(); }

@@ -202,6 +202,7 @@ private:
     // the same tick as the countdown's.
     void scheduleNextReminder(Timestamp stretchStart);
     void refreshNextReminderDescription();
+    void fitTickToPhase();
     void beginMicroBreak();
     void appendEvent(FocusEventKind kind);
 

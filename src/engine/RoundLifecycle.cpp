@@ -18,6 +18,7 @@ void AppStore::setPhase(SessionPhase phase)
     if (phase == m_phase)
         return;
     m_phase = phase;
+    fitTickToPhase();
     emit phaseChanged();
     refreshNextReminderDescription();
 }

@@ -1,7 +1,9 @@
 #include "StoreHarness.h"
 
+#include <QCoreApplication>
 #include <QMetaMethod>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -93,6 +95,24 @@ TEST(RoundLifecycle, CountdownRoundsRemainingUpAndElapsedDown)
     EXPECT_EQ(store.remainingSeconds(), 1499);
     EXPECT_EQ(store.focusedElapsedSeconds(), 1);
     EXPECT_EQ(h.store->toastMessage(), QStringLiteral("开始这一轮。先只做好眼前的一小段。"));
+}
+
+// The store's own timer ticks slowly while nothing counts down; a start or a resume must
+// bring the quick tick back at once, or the countdown would stand still for half a minute.
+TEST(RoundLifecycle, TheTimerTicksQuicklyAgainAsSoonAsACountdownRuns)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    StoreHarness h;
+    AppStore &store = h.openWith(25, 60, 60);
+    store.startSession();
+    h.clock.t = h.clock.t.addSecs(2); // moved on without the harness's tick
+    EXPECT_TRUE(QTest::qWaitFor([&] { return store.remainingSeconds() == 25 * 60 - 2; }, 2000));
+    store.togglePause();
+    h.clock.t = h.clock.t.addSecs(60);
+    store.togglePause();
+    h.clock.t = h.clock.t.addSecs(3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return store.remainingSeconds() == 25 * 60 - 5; }, 2000));
 }
 
 TEST(RoundLifecycle, PauseKeepsTheFractionalRemainingTime)

@@ -188,6 +188,23 @@ double ViewText::ringProgress(bool active, qint64 elapsed, qint64 planned) const
 {
     return ui::ringProgress(active, elapsed, planned);
 }
+ViewText::ViewText(const AppStore *store, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_shownGreeting(dayGreeting())
+{
+    m_greetingTimer.setInterval(60 * 1000);
+    m_greetingTimer.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_greetingTimer, &QTimer::timeout, this, [this] {
+        QString now = dayGreeting();
+        if (now == m_shownGreeting)
+            return;
+        m_shownGreeting = std::move(now);
+        emit dayGreetingChanged();
+    });
+    m_greetingTimer.start();
+}
+
 QString ViewText::dayGreeting() const
 {
     const auto cal = m_store->calendar();

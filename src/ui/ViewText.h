@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantList>
 
 #include <array>
@@ -79,15 +80,17 @@ namespace tessary::ui {
 class ViewText : public QObject {
     Q_OBJECT
     Q_PROPERTY(QVariantList ambientSounds READ ambientSounds CONSTANT)
+    // Follows the clock while the window stays open: looked at once a minute.
+    Q_PROPERTY(QString dayGreeting READ dayGreeting NOTIFY dayGreetingChanged)
 public:
-    explicit ViewText(const AppStore *store, QObject *parent = nullptr) : QObject(parent), m_store(store) {}
+    explicit ViewText(const AppStore *store, QObject *parent = nullptr);
     Q_INVOKABLE QString taskLabel(const QString &draftTask, const QString &selectedTask) const;
     Q_INVOKABLE QString ambientStatusText(const QStringList &selectedIds, bool playing) const;
     QVariantList ambientSounds() const;
     Q_INVOKABLE QString timerText(int phase, qint64 selectedMinutes, qint64 remaining, qint64 breakRemaining) const;
     Q_INVOKABLE QString timerCaption(int phase, const QString &taskLabel) const;
     Q_INVOKABLE double ringProgress(bool active, qint64 elapsed, qint64 planned) const;
-    Q_INVOKABLE QString dayGreeting() const;
+    QString dayGreeting() const;
     Q_INVOKABLE QString energyLabel(qint64 energy) const;
     Q_INVOKABLE QString phaseSymbol(int phase) const;
     Q_INVOKABLE QString menuTimeText(qint64 remaining) const;
@@ -100,8 +103,13 @@ public:
     Q_INVOKABLE QString floatingStatusSymbol(int phase) const;
     Q_INVOKABLE QSize floatingPanelSize(bool timerShown, bool signalsShown) const;
 
+signals:
+    void dayGreetingChanged();
+
 private:
     const AppStore *m_store;
+    QString m_shownGreeting;
+    QTimer m_greetingTimer;
 };
 
 } // namespace tessary::ui

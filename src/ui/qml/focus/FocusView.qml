@@ -28,7 +28,7 @@ Flickable {
             Layout.fillWidth: true
             SectionHeading {
                 Layout.fillWidth: true
-                eyebrow: Views.dayGreeting()
+                eyebrow: Views.dayGreeting
                 title: !view.active ? "今天，练习一次完整的注意"
                        : view.phase === AppStore.MicroBreak ? "让大脑安静十秒"
                        : view.phase === AppStore.Paused ? "暂停不是中断，是选择" : "把注意力放回眼前"

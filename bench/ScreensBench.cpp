@@ -6,9 +6,9 @@
 // Runs under the offscreen platform; figures only, nothing is asserted.
 
 #include "ArchiveFactory.h"
-#include "StoreHarness.h"
 #include "desktop/Autostart.h"
-#include "ui/LockWatcher.h"
+#include "desktop/LockWatcher.h"
+#include "StoreHarness.h"
 #include "ui/QmlSetup.h"
 #include "updates/AppUpdater.h"
 
@@ -70,7 +70,7 @@ struct Screens {
     fakes::StoreHarness h;
     updates::AppUpdater updater{updates::UpdaterConfig{}, h.clock, [] { return false; }};
     desktop::Autostart autostart{h.dir.filePath(QStringLiteral("autostart")), QStringLiteral("tessary"), {}};
-    std::unique_ptr<ui::LockWatcher> lockWatcher;
+    std::unique_ptr<desktop::LockWatcher> lockWatcher;
     QQmlEngine engine;
     QQuickWindow window;
     QObject *content = nullptr;
@@ -82,7 +82,7 @@ struct Screens {
             Persistence::save(h.dataPath(), AppSettings{}, fixtures::makeArchive(sessions, 10, h.clock.t.addSecs(-3600)));
         malloc_trim(0); // the generated archive is gone; the store reads it from disk like the app
         AppStore &store = h.open(QTimeZone("Asia/Shanghai"));
-        lockWatcher = std::make_unique<ui::LockWatcher>(QDBusConnection(QString()), QDBusConnection(QString()), store);
+        lockWatcher = std::make_unique<desktop::LockWatcher>(QDBusConnection(QString()), QDBusConnection(QString()), store);
         ui::setUpQml(engine, store, updater, autostart, *lockWatcher);
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
         content = component.create();

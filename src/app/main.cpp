@@ -7,17 +7,17 @@
 #include "audio/SoundCheck.h"
 #include "desktop/Autostart.h"
 #include "desktop/CommandLine.h"
+#include "desktop/GlobalShortcuts.h"
 #include "desktop/InstallLayout.h"
+#include "desktop/LockWatcher.h"
+#include "desktop/RemoteControl.h"
+#include "desktop/RoundNotifier.h"
+#include "desktop/SingleInstance.h"
 #include "engine/AppStore.h"
 #include "music/MusicController.h"
 #include "records/Persistence.h"
 #include "ui/FloatingTimer.h"
-#include "ui/GlobalShortcuts.h"
-#include "ui/LockWatcher.h"
 #include "ui/QmlSetup.h"
-#include "ui/RemoteControl.h"
-#include "ui/RoundNotifier.h"
-#include "ui/SingleInstance.h"
 #include "ui/WindowController.h"
 #include "updates/AppUpdater.h"
 
@@ -55,10 +55,10 @@ int checkSounds(int argc, char *argv[])
 // A round control for the running instance: its answer, or exit 4 when none runs.
 int sendToRunningInstance(int argc, char *argv[], const tessary::desktop::CommandLine &command)
 {
-    namespace remote = tessary::ui::remote;
+    namespace remote = tessary::desktop::remote;
     QCoreApplication app(argc, argv);
-    const std::optional<QByteArray> answer = tessary::ui::SingleInstance::request(
-        tessary::ui::SingleInstance::defaultKey(), remote::request(command.remoteCommand, command.json));
+    const std::optional<QByteArray> answer = tessary::desktop::SingleInstance::request(
+        tessary::desktop::SingleInstance::defaultKey(), remote::request(command.remoteCommand, command.json));
     if (!answer) {
         std::fputs("汀禾没有在运行。\n", stderr);
         return 4;
@@ -124,7 +124,7 @@ int main(int argc, char *argv[])
     QApplication::setFont(font);
 
     // A second launch hands over to the running instance: one store per document.
-    tessary::ui::SingleInstance instance;
+    tessary::desktop::SingleInstance instance;
     if (instance.handOverToRunningInstance(1500, !command.background))
         return 0;
 
@@ -162,24 +162,24 @@ int main(int argc, char *argv[])
         tessary::desktop::Autostart::programFor(QCoreApplication::applicationFilePath(),
                                                 QStandardPaths::findExecutable(QStringLiteral("tessary"))),
         [&store](const QString &text) { store.toast(text); });
-    tessary::ui::LockWatcher lockWatcher(QDBusConnection::systemBus(), QDBusConnection::sessionBus(), store);
+    tessary::desktop::LockWatcher lockWatcher(QDBusConnection::systemBus(), QDBusConnection::sessionBus(), store);
     tessary::ui::setUpQml(engine, store, updater, autostart, lockWatcher);
     tessary::ui::WindowController windows(engine, store, updater);
     if (!windows.createMainWindow(command.background))
         return 1;
-    QObject::connect(&instance, &tessary::ui::SingleInstance::activationRequested, &windows,
+    QObject::connect(&instance, &tessary::desktop::SingleInstance::activationRequested, &windows,
                      &tessary::ui::WindowController::showMainWindow);
-    tessary::ui::RoundNotifier notifier(
+    tessary::desktop::RoundNotifier notifier(
         QDBusConnection::sessionBus(), store,
         [&windows] { return windows.mainWindow() && windows.mainWindow()->isActive(); },
         [&windows] { windows.showMainWindow(); });
     instance.setCommandHandler([&store, &windows](QByteArrayView line) {
-        return tessary::ui::remote::answer(store, line, [&windows] { windows.showMainWindow(); });
+        return tessary::desktop::remote::answer(store, line, [&windows] { windows.showMainWindow(); });
     });
     // The same commands from the desktop's own shortcut settings, where it has the portal. A
     // refusal is toasted: there is no terminal to print it on.
-    tessary::ui::GlobalShortcuts shortcuts(QDBusConnection::sessionBus(), [&store, &windows](const QByteArray &command) {
-        namespace remote = tessary::ui::remote;
+    tessary::desktop::GlobalShortcuts shortcuts(QDBusConnection::sessionBus(), [&store, &windows](const QByteArray &command) {
+        namespace remote = tessary::desktop::remote;
         const QByteArray answer =
             remote::answer(store, remote::request(command).chopped(1), [&windows] { windows.showMainWindow(); });
         if (const auto [status, text] = remote::parseAnswer(answer); status == remote::kRefused)

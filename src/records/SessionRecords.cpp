@@ -44,4 +44,13 @@ size_t qHash(const StudySession &s, size_t seed) noexcept
     return qHashMulti(h, s.startEnergy, s.endEnergy, s.focusRating, s.completed, s.note);
 }
 
+QString activePhaseText(SessionPhase p)
+{
+    switch (p) {
+    case SessionPhase::paused: return QStringLiteral("已暂停");
+    case SessionPhase::microBreak: return QStringLiteral("微休息");
+    default: return QStringLiteral("专注中");
+    }
+}
+
 } // namespace tessary

@@ -64,6 +64,10 @@ inline bool isActivePhase(SessionPhase p)
     return p == SessionPhase::focusing || p == SessionPhase::paused || p == SessionPhase::microBreak;
 }
 
+// What a running round is doing, in the words the floating panel and the command line share:
+// "已暂停", "微休息", otherwise "专注中".
+QString activePhaseText(SessionPhase p);
+
 // The pending record of the current round, from its start until its review is saved
 // or the round is abandoned. Never persisted.
 struct SessionDraft {

@@ -2,21 +2,21 @@
 
 #include "CountdownRing.h"
 #include "CsvExport.h"
+#include "desktop/Autostart.h"
+#include "desktop/LockWatcher.h"
 #include "HistoryModel.h"
 #include "InsightsModel.h"
-#include "LockWatcher.h"
 #include "SettingsBridge.h"
 #include "Symbols.h"
-#include "ViewText.h"
-#include "desktop/Autostart.h"
 #include "updates/AppUpdater.h"
+#include "ViewText.h"
 
 #include <QQmlEngine>
 
 namespace tessary::ui {
 
 void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, desktop::Autostart &autostart,
-              LockWatcher &lockWatcher)
+              desktop::LockWatcher &lockWatcher)
 {
     Symbols::registerFont();
     // Owned by the store so they live exactly as long as what they read.

@@ -10,16 +10,16 @@ class AppUpdater;
 }
 namespace tessary::desktop {
 class Autostart;
+class LockWatcher;
 }
 
 namespace tessary::ui {
-class LockWatcher;
 
 // Makes the store and the view helpers available to QML as the "Tessary.Engine"
 // singletons (AppStore, Settings, Views, Symbols, Insights, History, Exporter, Updater, Autostart,
 // LockWatcher) and points the engine at our module. Call once per engine, before loading anything;
 // the store, the updater, the autostart entry and the lock watcher must outlive it.
 void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, desktop::Autostart &autostart,
-              LockWatcher &lockWatcher);
+              desktop::LockWatcher &lockWatcher);
 
 } // namespace tessary::ui

@@ -122,14 +122,7 @@ const char *statusTint(SessionPhase phase)
     }
 }
 
-QString statusText(SessionPhase phase)
-{
-    switch (phase) {
-    case SessionPhase::paused: return QStringLiteral("已暂停");
-    case SessionPhase::microBreak: return QStringLiteral("微休息");
-    default: return QStringLiteral("专注中");
-    }
-}
+QString statusText(SessionPhase phase) { return activePhaseText(phase); }
 
 QString statusSymbol(SessionPhase phase)
 {

@@ -2,10 +2,10 @@
 // server with a window manager (run-under-x11.sh), driven and inspected from outside with
 // xdotool, xprop and xwininfo, the way a user's clicks and the window manager reach it.
 
+#include "desktop/Autostart.h"
+#include "desktop/LockWatcher.h"
 #include "StoreHarness.h"
 #include "ui/FloatingTimer.h"
-#include "desktop/Autostart.h"
-#include "ui/LockWatcher.h"
 #include "ui/QmlSetup.h"
 #include "ui/WindowController.h"
 #include "updates/AppUpdater.h"
@@ -293,7 +293,7 @@ int main(int argc, char **argv)
     app.updater = std::make_unique<updates::AppUpdater>(config, app.h.clock, [] { return false; });
     app.engine = std::make_unique<QQmlEngine>();
     desktop::Autostart autostart(app.h.dir.filePath(QStringLiteral("autostart")), QStringLiteral("tessary"), {});
-    ui::LockWatcher lockWatcher(QDBusConnection(QString()), QDBusConnection(QString()), *app.store);
+    desktop::LockWatcher lockWatcher(QDBusConnection(QString()), QDBusConnection(QString()), *app.store);
     ui::setUpQml(*app.engine, *app.store, *app.updater, autostart, lockWatcher);
     app.windows = std::make_unique<ui::WindowController>(*app.engine, *app.store, *app.updater);
     if (!app.windows->createMainWindow())

@@ -5,10 +5,10 @@
 // --fail-on-warnings (the QML smoke test) any QML warning or error fails the run.
 
 #include "ArchiveFactory.h"
+#include "desktop/Autostart.h"
+#include "desktop/LockWatcher.h"
 #include "StoreHarness.h"
 #include "ui/FloatingTimer.h"
-#include "desktop/Autostart.h"
-#include "ui/LockWatcher.h"
 #include "ui/QmlSetup.h"
 #include "ui/Symbols.h"
 #include "updates/AppUpdater.h"
@@ -126,7 +126,7 @@ int main(int argc, char *argv[])
     desktop::Autostart autostart(autostartDir, QStringLiteral("tessary"),
                                  [&store](const QString &text) { store.toast(text); });
     // No buses: the settings screen is drawn as on a desktop that reports its lock screen.
-    ui::LockWatcher lockWatcher(QDBusConnection(QString()), QDBusConnection(QString()), store);
+    desktop::LockWatcher lockWatcher(QDBusConnection(QString()), QDBusConnection(QString()), store);
     lockWatcher.pretendAvailable(true);
     ui::setUpQml(engine, store, updater, autostart, lockWatcher);
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));

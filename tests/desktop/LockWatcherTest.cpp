@@ -1,6 +1,6 @@
 #include "PrivateBus.h"
+#include "desktop/LockWatcher.h"
 #include "StoreHarness.h"
-#include "ui/LockWatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -145,10 +145,10 @@ protected:
         return store;
     }
     // A watcher on connections of its own, as the application makes it.
-    std::unique_ptr<ui::LockWatcher> watch(AppStore &store)
+    std::unique_ptr<desktop::LockWatcher> watch(AppStore &store)
     {
         ++m_watchers;
-        return std::make_unique<ui::LockWatcher>(desktop.system.connect(QStringLiteral("app-system-%1").arg(m_watchers)),
+        return std::make_unique<desktop::LockWatcher>(desktop.system.connect(QStringLiteral("app-system-%1").arg(m_watchers)),
                                                  desktop.session.connect(QStringLiteral("app-session-%1").arg(m_watchers)),
                                                  store);
     }
@@ -158,7 +158,7 @@ private:
 };
 
 // The toast shown on return, and nothing else (starting a round toasts too).
-bool explained(const AppStore &store) { return store.toastMessage() == ui::LockWatcher::returnToastText(); }
+bool explained(const AppStore &store) { return store.toastMessage() == desktop::LockWatcher::returnToastText(); }
 
 bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(condition, 5000); }
 
@@ -302,7 +302,7 @@ TEST_F(LockWatching, AvailableOnlyWhereTheDesktopReportsLockingOrSleep)
         EXPECT_FALSE(nothing->isAvailable());
         // A screensaver that starts later (a restarted shell) is found.
         int changes = 0;
-        QObject::connect(nothing.get(), &ui::LockWatcher::availableChanged, [&] { ++changes; });
+        QObject::connect(nothing.get(), &desktop::LockWatcher::availableChanged, [&] { ++changes; });
         desktop.startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
         ASSERT_TRUE(waitFor([&] { return nothing->isAvailable(); }));
         desktop.saverBus.unregisterService(QStringLiteral("org.gnome.ScreenSaver"));
@@ -310,7 +310,7 @@ TEST_F(LockWatching, AvailableOnlyWhereTheDesktopReportsLockingOrSleep)
         EXPECT_EQ(changes, 2);
     }
     // No buses at all (no session bus in the environment): unavailable, and nothing fails.
-    ui::LockWatcher none(QDBusConnection(QString()), QDBusConnection(QString()), store);
+    desktop::LockWatcher none(QDBusConnection(QString()), QDBusConnection(QString()), store);
     store.startSession();
     EXPECT_FALSE(none.isAvailable());
     EXPECT_FALSE(none.holdsSleepInhibitor());

@@ -11,7 +11,7 @@
 
 #include <functional>
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 // One entry of the portal's a(sa{sv}) shortcut lists: an id and its options ("description", …).
 struct PortalShortcut {
@@ -66,6 +66,6 @@ private:
     std::function<void(uint, const QVariantMap &)> m_pendingAnswer;
 };
 
-} // namespace tessary::ui
+} // namespace tessary::desktop
 
-Q_DECLARE_METATYPE(tessary::ui::PortalShortcut)
+Q_DECLARE_METATYPE(tessary::desktop::PortalShortcut)

@@ -1,6 +1,6 @@
 #include "StoreHarness.h"
-#include "ui/RemoteControl.h"
-#include "ui/SingleInstance.h"
+#include "desktop/RemoteControl.h"
+#include "desktop/SingleInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 
 using namespace tessary;
 using tessary::fakes::StoreHarness;
-namespace remote = tessary::ui::remote;
+namespace remote = tessary::desktop::remote;
 
 namespace {
 struct Reply {
@@ -128,9 +128,9 @@ TEST(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
     int argc = 0;
     QCoreApplication app(argc, nullptr);
     const QString key = QStringLiteral("tessary-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    EXPECT_FALSE(ui::SingleInstance::request(key, "cmd status\n", 300).has_value()); // nobody runs
+    EXPECT_FALSE(desktop::SingleInstance::request(key, "cmd status\n", 300).has_value()); // nobody runs
 
-    ui::SingleInstance running(key);
+    desktop::SingleInstance running(key);
     ASSERT_FALSE(running.handOverToRunningInstance(200));
     QList<QByteArray> handled;
     running.setCommandHandler([&handled](QByteArrayView line) {
@@ -166,7 +166,7 @@ TEST(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
         };
     };
 
-    EXPECT_EQ(inThread([&key] { return ui::SingleInstance::request(key, "cmd status\n", 3000); }), QByteArray("0 好\n"));
+    EXPECT_EQ(inThread([&key] { return desktop::SingleInstance::request(key, "cmd status\n", 3000); }), QByteArray("0 好\n"));
     ASSERT_EQ(handled.size(), 1);
     EXPECT_EQ(handled[0], QByteArray("cmd status"));
 
@@ -176,7 +176,7 @@ TEST(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
     EXPECT_EQ(inThread(raw(QByteArray("cmd stat"), false)), QByteArray()); // half a line, then silence: dropped
     EXPECT_EQ(handled.size(), 1);
 
-    EXPECT_EQ(inThread([&key] { return ui::SingleInstance::request(key, "cmd show\n", 3000); }), QByteArray("0 好\n"));
+    EXPECT_EQ(inThread([&key] { return desktop::SingleInstance::request(key, "cmd show\n", 3000); }), QByteArray("0 好\n"));
     EXPECT_EQ(handled.size(), 2);
 }
 
@@ -190,11 +190,11 @@ TEST(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInstanc
     const QString key = QStringLiteral("tessary-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     StoreHarness h;
     AppStore &store = h.openWith(25);
-    ui::SingleInstance running(key);
+    desktop::SingleInstance running(key);
     ASSERT_FALSE(running.handOverToRunningInstance(200));
     int shown = 0, activations = 0;
     running.setCommandHandler([&](QByteArrayView line) { return remote::answer(store, line, [&shown] { ++shown; }); });
-    QObject::connect(&running, &ui::SingleInstance::activationRequested, [&activations] { ++activations; });
+    QObject::connect(&running, &desktop::SingleInstance::activationRequested, [&activations] { ++activations; });
 
     std::atomic<int> connected{0};
     std::atomic<bool> stormDone{false};
@@ -226,7 +226,7 @@ TEST(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInstanc
             peers.push_back(std::move(s));
         }
         // While the silent ones still hang on, a real request is answered.
-        duringStorm = ui::SingleInstance::request(key, "cmd status\n", 3000);
+        duringStorm = desktop::SingleInstance::request(key, "cmd status\n", 3000);
         for (auto &s : peers)
             if (s->state() == QLocalSocket::ConnectedState)
                 s->waitForDisconnected(3000); // the instance lets each go within its 2 s
@@ -249,7 +249,7 @@ TEST(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInstanc
     // A second launch still hands over to it.
     std::optional<bool> handedOver;
     std::thread second([&] {
-        ui::SingleInstance later(key);
+        desktop::SingleInstance later(key);
         handedOver = later.handOverToRunningInstance(2000);
     });
     waited.restart();

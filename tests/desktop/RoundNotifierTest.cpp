@@ -1,6 +1,6 @@
 #include "PrivateBus.h"
+#include "desktop/RoundNotifier.h"
 #include "StoreHarness.h"
-#include "ui/RoundNotifier.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,7 @@ TEST(RoundNotifier, ARoundThatRunsOutInTheBackgroundIsAnnouncedAndWithdrawnAfter
     AppStore &store = h.openWith(1, 60, 60);
     bool active = false;
     int shown = 0;
-    ui::RoundNotifier notifier(bus.connect(QStringLiteral("app")), store, [&active] { return active; },
+    desktop::RoundNotifier notifier(bus.connect(QStringLiteral("app")), store, [&active] { return active; },
                                [&shown] { ++shown; });
 
     // Ended by hand: the user is there, nothing is announced.
@@ -131,7 +131,7 @@ TEST(RoundNotifier, WithoutANotificationServerNothingFails)
         GTEST_SKIP() << "no dbus-daemon here";
     StoreHarness h;
     AppStore &store = h.openWith(1, 60, 60);
-    ui::RoundNotifier notifier(bus.connect(QStringLiteral("app")), store, [] { return false; }, [] {});
+    desktop::RoundNotifier notifier(bus.connect(QStringLiteral("app")), store, [] { return false; }, [] {});
     store.startSession();
     h.advance(60.3);
     QTest::qWait(300);

@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 namespace {
 constexpr char kShowMessage[] = "show\n";
@@ -96,4 +96,4 @@ bool SingleInstance::handOverToRunningInstance(int timeoutMs, bool activate)
     return false;
 }
 
-} // namespace tessary::ui
+} // namespace tessary::desktop

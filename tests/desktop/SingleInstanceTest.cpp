@@ -1,4 +1,4 @@
-#include "ui/SingleInstance.h"
+#include "desktop/SingleInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <QUuid>
 
-using tessary::ui::SingleInstance;
+using tessary::desktop::SingleInstance;
 
 // A second launch finds the first, asks it to show itself, and is told to exit.
 TEST(SingleInstance, ASecondLaunchHandsOverToTheFirst)

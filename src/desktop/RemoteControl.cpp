@@ -1,13 +1,12 @@
 #include "RemoteControl.h"
 
-#include "ViewText.h"
 #include "engine/AppStore.h"
 #include "records/TextRules.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace tessary::ui::remote {
+namespace tessary::desktop::remote {
 
 namespace {
 
@@ -35,7 +34,7 @@ QString phaseText(SessionPhase phase)
     switch (phase) {
     case SessionPhase::idle: return QStringLiteral("未开始");
     case SessionPhase::completed: return QStringLiteral("等待复盘");
-    default: return floating::statusText(phase);
+    default: return activePhaseText(phase);
     }
 }
 
@@ -142,4 +141,4 @@ std::pair<int, QByteArray> parseAnswer(QByteArrayView answerLine)
     return {status, text.mid(space + 1)};
 }
 
-} // namespace tessary::ui::remote
+} // namespace tessary::desktop::remote

@@ -10,7 +10,7 @@
 
 class QLocalSocket;
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 // One running instance per user: a second launch asks the first to bring its main
 // window back and then exits, so two stores never share one data document.
@@ -46,4 +46,4 @@ private:
     QLocalServer m_server;
 };
 
-} // namespace tessary::ui
+} // namespace tessary::desktop

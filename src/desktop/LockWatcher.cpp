@@ -8,7 +8,7 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 namespace {
 const QString kLogind = QStringLiteral("org.freedesktop.login1");
@@ -236,4 +236,4 @@ void LockWatcher::updateInhibitor()
     });
 }
 
-} // namespace tessary::ui
+} // namespace tessary::desktop

@@ -1,5 +1,5 @@
 #include "PrivateBus.h"
-#include "ui/GlobalShortcuts.h"
+#include "desktop/GlobalShortcuts.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 using namespace tessary;
 using tessary::fakes::PrivateBus;
-using tessary::ui::PortalShortcut;
+using tessary::desktop::PortalShortcut;
 
 namespace {
 
@@ -57,7 +57,7 @@ public slots:
         return respond(options, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(list)}});
     }
     // Spelled out in full: the D-Bus adaptor finds the argument's type by the name moc records.
-    QDBusObjectPath BindShortcuts(const QDBusObjectPath &, const QList<tessary::ui::PortalShortcut> &shortcuts, const QString &,
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath &, const QList<tessary::desktop::PortalShortcut> &shortcuts, const QString &,
                                   const QVariantMap &options)
     {
         ++bindCalls;
@@ -93,7 +93,7 @@ struct Portal {
         if (bus.address.isEmpty())
             return false;
         // The app registers the struct's D-Bus type; the fake needs it before exporting slots that take it.
-        ui::GlobalShortcuts registersTypes(QDBusConnection(QString()), {});
+        desktop::GlobalShortcuts registersTypes(QDBusConnection(QString()), {});
         return server.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
                                      QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
             && server.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
@@ -101,10 +101,10 @@ struct Portal {
 };
 
 // Starts the shortcuts and waits for their bindingFinished; nothing when it never came.
-std::optional<bool> startAndWait(ui::GlobalShortcuts &shortcuts)
+std::optional<bool> startAndWait(desktop::GlobalShortcuts &shortcuts)
 {
     std::optional<bool> result;
-    QObject::connect(&shortcuts, &ui::GlobalShortcuts::bindingFinished, [&](bool ok) { result = ok; });
+    QObject::connect(&shortcuts, &desktop::GlobalShortcuts::bindingFinished, [&](bool ok) { result = ok; });
     shortcuts.start();
     return QTest::qWaitFor([&] { return result.has_value(); }, 5000) ? result : std::nullopt;
 }
@@ -119,7 +119,7 @@ TEST(GlobalShortcuts, BindsTheRoundControlsAndRunsThemOnActivation)
     if (!p.start())
         GTEST_SKIP() << "no dbus-daemon here";
     QList<QByteArray> ran;
-    ui::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app")), [&ran](const QByteArray &c) { ran.append(c); });
+    desktop::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app")), [&ran](const QByteArray &c) { ran.append(c); });
     EXPECT_EQ(startAndWait(shortcuts), true);
     EXPECT_EQ(shortcuts.sessionHandle(), p.portal.session);
     ASSERT_EQ(p.portal.bindCalls, 1);
@@ -152,7 +152,7 @@ TEST(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQu
         // The desktop kept them from last time: no second dialog.
         p.portal.known = {QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
                           QStringLiteral("end"), QStringLiteral("show")};
-        ui::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app1")), [](const QByteArray &) {});
+        desktop::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app1")), [](const QByteArray &) {});
         EXPECT_EQ(startAndWait(shortcuts), true);
         EXPECT_EQ(p.portal.bindCalls, 0);
     }
@@ -160,7 +160,7 @@ TEST(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQu
         // One is missing: bind; the user cancels the dialog.
         p.portal.known.removeLast();
         p.portal.bindResponse = 1;
-        ui::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app2")), [](const QByteArray &) {});
+        desktop::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app2")), [](const QByteArray &) {});
         EXPECT_EQ(startAndWait(shortcuts), false);
         EXPECT_EQ(p.portal.bindCalls, 1);
         EXPECT_FALSE(shortcuts.isBound());
@@ -169,9 +169,9 @@ TEST(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQu
         // A bus without the portal, and no bus at all.
         PrivateBus empty;
         int ran = 0;
-        ui::GlobalShortcuts none(empty.connect(QStringLiteral("app3")), [&ran](const QByteArray &) { ++ran; });
+        desktop::GlobalShortcuts none(empty.connect(QStringLiteral("app3")), [&ran](const QByteArray &) { ++ran; });
         none.start();
-        ui::GlobalShortcuts noBus(QDBusConnection(QString()), [&ran](const QByteArray &) { ++ran; });
+        desktop::GlobalShortcuts noBus(QDBusConnection(QString()), [&ran](const QByteArray &) { ++ran; });
         noBus.start();
         QTest::qWait(300);
         EXPECT_TRUE(none.sessionHandle().isEmpty());

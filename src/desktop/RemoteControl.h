@@ -9,7 +9,7 @@ namespace tessary {
 class AppStore;
 }
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 // Commands a second `tessary` hands to the running one over the single-instance channel:
 // one request line "cmd <name>[ json]", one answer line "<status> <text>". Status 0: applied
@@ -33,4 +33,4 @@ QByteArray answer(AppStore &store, QByteArrayView line, const std::function<void
 std::pair<int, QByteArray> parseAnswer(QByteArrayView line);
 
 } // namespace remote
-} // namespace tessary::ui
+} // namespace tessary::desktop

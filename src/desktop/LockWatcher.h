@@ -13,7 +13,7 @@ namespace tessary {
 class AppStore;
 }
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 // Time away from the computer is not focus: with the pauseOnLock setting on, a round that is
 // focusing (or in a micro-break, which is ended first) is paused the moment the screen locks or
@@ -78,4 +78,4 @@ private:
     bool m_inhibitRequested = false;
 };
 
-} // namespace tessary::ui
+} // namespace tessary::desktop

@@ -6,7 +6,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
@@ -93,4 +93,4 @@ void RoundNotifier::onClosed(uint id, uint)
         m_id = 0;
 }
 
-} // namespace tessary::ui
+} // namespace tessary::desktop

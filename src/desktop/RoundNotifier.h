@@ -9,7 +9,7 @@ namespace tessary {
 class AppStore;
 }
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 // A round that runs out while the main window is not the active window is announced with a
 // desktop notification (org.freedesktop.Notifications) whose action "去复盘" brings the main
@@ -40,4 +40,4 @@ private:
     bool m_withdrawWhenShown = false; // the review ended before the server gave us the id
 };
 
-} // namespace tessary::ui
+} // namespace tessary::desktop

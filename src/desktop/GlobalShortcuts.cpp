@@ -8,7 +8,7 @@
 #include <QDBusVariant>
 #include <QSet>
 
-namespace tessary::ui {
+namespace tessary::desktop {
 
 namespace {
 const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -181,4 +181,4 @@ void GlobalShortcuts::onActivated(const QDBusMessage &message)
         }
 }
 
-} // namespace tessary::ui
+} // namespace tessary::desktop

@@ -26,22 +26,18 @@ protected:
 
     void SetUp() override
     {
-        QDir(sounds.path()).mkpath(QStringLiteral("Ambient"));
         // Frame i holds i / length / 2: a rendered sample tells its frame.
-        for (const char *name : {"rain", "waves", "stream", "wind", "fire", "birds", "crickets"})
-            ASSERT_TRUE(writeRecording(sounds.filePath(QStringLiteral("Ambient/%1.wav").arg(QLatin1String(name))),
-                                       kLength, 48000, 2, [](int i, int) { return float(i) / kLength / 2; }));
+        ASSERT_TRUE(writeAmbientRecordings(sounds.path(), "wav", kLength,
+                                           [](int i, int) { return float(i) / kLength / 2; }));
         player = std::make_unique<AmbientPlayer>(sounds.path(), user.path(), random, std::make_unique<FakeOutput>(output),
                                                  AudioEngine::Streaming::manual);
     }
 
-    static AmbientLevels levels(float master, std::initializer_list<std::pair<AmbientSound, float>> sounds)
+    // The output reports a change, delivered as the event loop would.
+    void outputChanges()
     {
-        AmbientLevels l;
-        l.master = master;
-        for (auto [sound, level] : sounds)
-            l.sounds[static_cast<std::size_t>(sound)] = level;
-        return l;
+        output.changed();
+        QCoreApplication::processEvents();
     }
 
     // Ticks until the ramp stops itself; returns how many ticks that took.
@@ -62,7 +58,7 @@ protected:
 
 TEST_F(audio_Ambient, MasterFadesInWithTheRisingCoefficientAndOutWithTheFallingOne)
 {
-    player->setLevels(levels(0.5f, {}));
+    player->setLevels(ambientLevels(0.5f, {}));
     EXPECT_EQ(player->engine().busVolume(), 0.0f); // the bus starts silent
     ASSERT_TRUE(player->play());                   // nothing selected still plays
     EXPECT_TRUE(output.running);
@@ -89,7 +85,7 @@ TEST_F(audio_Ambient, MasterFadesInWithTheRisingCoefficientAndOutWithTheFallingO
 TEST_F(audio_Ambient, SelectedTrackStartsAtARandomPlaceInTheFirst95PercentAndFadesIn)
 {
     random.fraction = 0.5;
-    player->setLevels(levels(1.0f, {{AmbientSound::rain, 1.0f}}));
+    player->setLevels(ambientLevels(1.0f, {{AmbientSound::rain, 1.0f}}));
     ASSERT_TRUE(player->play());
     ASSERT_TRUE(trackPlays(AmbientSound::rain));
     EXPECT_EQ(player->volume(AmbientSound::rain), 0.0f);
@@ -107,11 +103,11 @@ TEST_F(audio_Ambient, SelectedTrackStartsAtARandomPlaceInTheFirst95PercentAndFad
 
 TEST_F(audio_Ambient, DeselectedTrackStopsOnlyOnceBelowOneThousandth)
 {
-    player->setLevels(levels(1.0f, {{AmbientSound::waves, 0.8f}}));
+    player->setLevels(ambientLevels(1.0f, {{AmbientSound::waves, 0.8f}}));
     ASSERT_TRUE(player->play());
     settle();
     player->engine().pumpStreaming(); // reads a pass whose completion is then still on its way
-    player->setLevels(levels(1.0f, {}));
+    player->setLevels(ambientLevels(1.0f, {}));
     int ticks = 0;
     while (trackPlays(AmbientSound::waves) && ticks < 1000) {
         EXPECT_GE(player->volume(AmbientSound::waves), 0.001f);
@@ -132,14 +128,14 @@ TEST_F(audio_Ambient, DeselectedTrackStopsOnlyOnceBelowOneThousandth)
 
 TEST_F(audio_Ambient, ReselectingDuringTheFadeOutRampsBackWithoutRestarting)
 {
-    player->setLevels(levels(1.0f, {{AmbientSound::wind, 0.6f}}));
+    player->setLevels(ambientLevels(1.0f, {{AmbientSound::wind, 0.6f}}));
     ASSERT_TRUE(player->play());
     settle();
     const int started = generation(AmbientSound::wind);
-    player->setLevels(levels(1.0f, {}));
+    player->setLevels(ambientLevels(1.0f, {}));
     for (int i = 0; i < 10; ++i)
         player->stepVolumes();
-    player->setLevels(levels(1.0f, {{AmbientSound::wind, 0.6f}}));
+    player->setLevels(ambientLevels(1.0f, {{AmbientSound::wind, 0.6f}}));
     settle();
     EXPECT_EQ(generation(AmbientSound::wind), started);
     EXPECT_NEAR(player->volume(AmbientSound::wind), 0.6f, 0.0005f);
@@ -147,7 +143,7 @@ TEST_F(audio_Ambient, ReselectingDuringTheFadeOutRampsBackWithoutRestarting)
 
 TEST_F(audio_Ambient, PlayDuringTheFadeOutKeepsTracksButAfterIdlingRestartsThem)
 {
-    player->setLevels(levels(0.7f, {{AmbientSound::fire, 0.5f}, {AmbientSound::birds, 0.5f}}));
+    player->setLevels(ambientLevels(0.7f, {{AmbientSound::fire, 0.5f}, {AmbientSound::birds, 0.5f}}));
     ASSERT_TRUE(player->play());
     settle();
     const int fire = generation(AmbientSound::fire);
@@ -175,18 +171,14 @@ TEST_F(audio_Ambient, PlayDuringTheFadeOutKeepsTracksButAfterIdlingRestartsThem)
 
 TEST_F(audio_Ambient, BrownNoiseAttachesOnceAndItsLevelGoesStraightToTheGenerator)
 {
-    player->setLevels(levels(1.0f, {{AmbientSound::brownNoise, 0.4f}}));
+    player->setLevels(ambientLevels(1.0f, {{AmbientSound::brownNoise, 0.4f}}));
     EXPECT_FLOAT_EQ(player->noiseLevel(), 0.4f);
     EXPECT_FALSE(player->hasNoise()); // nothing is attached before the engine runs
     ASSERT_TRUE(player->play());
     EXPECT_TRUE(player->hasNoise());
     settle();
-    const auto left = renderLeft(player->engine(), 48000);
-    float peak = 0;
-    for (float s : left)
-        peak = std::max(peak, std::fabs(s));
-    EXPECT_GT(peak, 0.01f);
-    player->setLevels(levels(1.0f, {{AmbientSound::brownNoise, 0.1f}}));
+    EXPECT_GT(peakOf(renderLeft(player->engine(), 48000)), 0.01f);
+    player->setLevels(ambientLevels(1.0f, {{AmbientSound::brownNoise, 0.1f}}));
     EXPECT_FLOAT_EQ(player->noiseLevel(), 0.1f);
     EXPECT_TRUE(player->hasNoise());
 }
@@ -195,7 +187,7 @@ TEST_F(audio_Ambient, FailuresAreLoggedAndTheOtherSoundsStillPlay)
 {
     LogCapture log;
     QFile::remove(sounds.filePath(QStringLiteral("Ambient/rain.wav")));
-    player->setLevels(levels(1.0f, {{AmbientSound::rain, 0.5f}, {AmbientSound::stream, 0.5f}}));
+    player->setLevels(ambientLevels(1.0f, {{AmbientSound::rain, 0.5f}, {AmbientSound::stream, 0.5f}}));
     output.canStart = false;
     EXPECT_FALSE(player->play());
     ASSERT_EQ(log.lines.size(), 1);
@@ -218,20 +210,18 @@ TEST_F(audio_Ambient, OutputChangeReconnectsWhileIdleAndRestartsEverySelectedSou
 {
     LogCapture log;
     output.rate = 44100;
-    output.changed();
-    QCoreApplication::processEvents();
+    outputChanges();
     EXPECT_EQ(player->engine().sampleRate(), 44100.0);
     EXPECT_FALSE(output.running);
 
-    player->setLevels(levels(1.0f, {{AmbientSound::crickets, 0.5f}, {AmbientSound::brownNoise, 0.5f}}));
+    player->setLevels(ambientLevels(1.0f, {{AmbientSound::crickets, 0.5f}, {AmbientSound::brownNoise, 0.5f}}));
     ASSERT_TRUE(player->play());
     settle();
     const int before = generation(AmbientSound::crickets);
     const float master = player->masterVolume();
 
     output.rate = 96000;
-    output.changed();
-    QCoreApplication::processEvents();
+    outputChanges();
     EXPECT_EQ(player->engine().sampleRate(), 96000.0);
     EXPECT_TRUE(output.running);
     EXPECT_EQ(generation(AmbientSound::crickets), before + 2); // stopped, then started again
@@ -241,8 +231,7 @@ TEST_F(audio_Ambient, OutputChangeReconnectsWhileIdleAndRestartsEverySelectedSou
     EXPECT_TRUE(player->isRampRunning());
 
     output.canStart = false;
-    output.changed();
-    QCoreApplication::processEvents();
+    outputChanges();
     ASSERT_EQ(log.lines.size(), 1);
     EXPECT_EQ(log.lines[0], QStringLiteral("Tessary ambient engine restart failed: no output in this test"));
     EXPECT_FALSE(trackPlays(AmbientSound::crickets));

@@ -1,18 +1,21 @@
 #pragma once
 
 // Fakes and helpers shared by the audio graph tests: an output that never touches a device,
-// a random source with a chosen draw, short recordings written with libsndfile, and a
+// a random source with a chosen draw, short recordings written with libsndfile, levels, and a
 // capture of the log.
 
 #include "audio/AudioEngine.h"
 #include "engine/Services.h"
+#include "records/Settings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QString>
 #include <QStringList>
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -78,6 +81,32 @@ inline bool writeRecording(const QString &path, int frames, int rate, int channe
     return true;
 }
 
+// The seven recorded sounds as "Ambient/<name>.<extension>" under `dir`, stereo, `frames` long,
+// at 48 kHz except `converted`, at 44.1 kHz so that the rate converter runs too.
+inline bool writeAmbientRecordings(const QString &dir, const char *extension, int frames,
+                                   const std::function<float(int, int)> &sample,
+                                   AmbientSound converted = AmbientSound::brownNoise)
+{
+    QDir(dir).mkpath(QStringLiteral("Ambient"));
+    for (const AmbientSound sound : allCases<AmbientSound>()) {
+        const QString name = QStringLiteral("Ambient/%1.%2").arg(enumLabel(sound), QLatin1String(extension));
+        const int rate = sound == converted ? 44100 : 48000;
+        if (sound != AmbientSound::brownNoise && !writeRecording(QDir(dir).filePath(name), frames, rate, 2, sample))
+            return false;
+    }
+    return true;
+}
+
+// The master and the named sounds at the given levels, every other sound off.
+inline AmbientLevels ambientLevels(float master, std::initializer_list<std::pair<AmbientSound, float>> sounds)
+{
+    AmbientLevels l;
+    l.master = master;
+    for (auto [sound, level] : sounds)
+        l.sounds[static_cast<std::size_t>(sound)] = level;
+    return l;
+}
+
 // Renders `frames` frames in blocks, streaming and delivering completions between blocks as
 // the threads would; returns the left channel.
 inline std::vector<float> renderLeft(AudioEngine &engine, int frames, int block = 512)
@@ -94,12 +123,31 @@ inline std::vector<float> renderLeft(AudioEngine &engine, int frames, int block 
     return left;
 }
 
-// Collects warning texts while alive.
+inline float peakOf(const std::vector<float> &samples)
+{
+    float peak = 0.0f;
+    for (float s : samples)
+        peak = std::max(peak, std::fabs(s));
+    return peak;
+}
+
+// Collects warning texts while alive; everything else goes on to the previous handler.
 class LogCapture {
 public:
-    LogCapture();
-    ~LogCapture();
+    LogCapture() { s_previous = qInstallMessageHandler(capture); s_active = this; }
+    ~LogCapture() { s_active = nullptr; qInstallMessageHandler(s_previous); }
     QStringList lines;
+
+private:
+    static inline LogCapture *s_active = nullptr;
+    static inline QtMessageHandler s_previous = nullptr;
+    static void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (s_active && type == QtWarningMsg)
+            s_active->lines << text;
+        else if (s_previous)
+            s_previous(type, context, text);
+    }
 };
 
 } // namespace tessary::audio::test

@@ -46,7 +46,7 @@ public:
         m_started = true;
         const QDeadlineTimer deadline(5000);
         while (!deadline.hasExpired())
-            if (run(QStringLiteral("pactl"), {QStringLiteral("info")}) == 0) {
+            if (pactl({QStringLiteral("info")}) == 0) {
                 m_ready = true;
                 return;
             }
@@ -58,7 +58,7 @@ public:
         run(QStringLiteral("pulseaudio"), {QStringLiteral("--kill")});
         // --kill only signals; wait (bounded) until the server has really gone.
         const QDeadlineTimer deadline(5000);
-        while (!deadline.hasExpired() && run(QStringLiteral("pactl"), {QStringLiteral("info")}) == 0)
+        while (!deadline.hasExpired() && pactl({QStringLiteral("info")}) == 0)
             QThread::msleep(50);
     }
     bool ready() const { return m_ready; }
@@ -75,6 +75,7 @@ public:
         }
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
+    static int pactl(const QStringList &arguments) { return run(QStringLiteral("pactl"), arguments); }
 
     // The RMS level of one second recorded from `source`'s monitor, at `rate`.
     static double recordedLevel(const QString &source, int rate)
@@ -139,10 +140,7 @@ TEST(audio_Device, AmbientMixReachesTheSinkAndFollowsANewDefaultOutput)
     }));
     FixedRandom random;
     AmbientPlayer player(sounds.path(), {}, random, std::make_unique<QtAudioOutput>());
-    AmbientLevels levels;
-    levels.master = 1.0f;
-    levels.sounds[static_cast<std::size_t>(AmbientSound::rain)] = 1.0f;
-    player.setLevels(levels);
+    player.setLevels(ambientLevels(1.0f, {{AmbientSound::rain, 1.0f}}));
     ASSERT_TRUE(player.play());
     ASSERT_TRUE(waitFor([&] { return !player.isRampRunning(); }, 10000)); // faded in
 
@@ -153,11 +151,10 @@ TEST(audio_Device, AmbientMixReachesTheSinkAndFollowsANewDefaultOutput)
 
     // A new default output: the player rebuilds and restarts on it.
     const int generation = player.track(AmbientSound::rain)->generation;
-    ASSERT_EQ(PrivateSoundServer::run(QStringLiteral("pactl"), {QStringLiteral("load-module"),
-                                                                QStringLiteral("module-null-sink"),
-                                                                QStringLiteral("sink_name=other")}),
+    ASSERT_EQ(PrivateSoundServer::pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                                         QStringLiteral("sink_name=other")}),
               0);
-    ASSERT_EQ(PrivateSoundServer::run(QStringLiteral("pactl"), {QStringLiteral("set-default-sink"), QStringLiteral("other")}), 0);
+    ASSERT_EQ(PrivateSoundServer::pactl({QStringLiteral("set-default-sink"), QStringLiteral("other")}), 0);
     const bool recovered = waitFor([&] { return player.track(AmbientSound::rain)->generation > generation; }, 5000);
     EXPECT_TRUE(recovered) << "no configuration change arrived after the default sink changed";
     if (recovered) {

@@ -156,13 +156,10 @@ TEST(audio_Recordings, UsersFileOfTheSameNameWinsInAnyFormat)
 {
     QTemporaryDir ours;
     QTemporaryDir users;
-    const QString ourRain = ours.filePath(QStringLiteral("rain.flac"));
+    for (const char *name : {"rain.flac", "wind.flac"})
+        ASSERT_TRUE(writeRecording(ours.filePath(QLatin1String(name)), 100, 48000, 2, [](int, int) { return 0.0f; }));
     const QString userRain = users.filePath(QStringLiteral("rain.ogg"));
-    ASSERT_TRUE(writeRecording(ourRain, 100, 48000, 2, [](int, int) { return 0.0f; }));
-    ASSERT_TRUE(writeRecording(ours.filePath(QStringLiteral("wind.flac")), 100, 48000, 2, [](int, int) { return 0.0f; }));
-    QFile file(userRain);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    ASSERT_TRUE(QFile(userRain).open(QIODevice::WriteOnly)); // found by its name alone
     EXPECT_EQ(findRecording(QStringLiteral("rain"), users.path(), ours.path()), userRain);
     EXPECT_EQ(findRecording(QStringLiteral("wind"), users.path(), ours.path()),
               ours.filePath(QStringLiteral("wind.flac")));

@@ -7,28 +7,17 @@
 
 using namespace tessary::dsp;
 
-TEST(dsp_NoiseSource, XorshiftStepsWithTheThirteenSeventeenFiveTriple)
-{
-    NoiseSource noise{1};
-    for (std::uint32_t expected : {270369u, 67634689u, 2647435461u, 307599695u, 2398689233u}) {
-        EXPECT_EQ(noise.next(), expected);
-        EXPECT_EQ(noise.state, expected);
-    }
-}
-
+// The xorshift steps themselves are pinned by the generator's reference samples and final state.
 TEST(dsp_NoiseSource, WhiteAndUniformMappingsHitTheirEnds)
 {
     EXPECT_EQ(whiteSample(0x80000000u), -1.0f);
-    EXPECT_EQ(whiteSample(0x40000000u), 0.5f);
     EXPECT_EQ(whiteSample(0xFFFFFFFFu), -0x1p-31f);
-    EXPECT_EQ(whiteSample(0u), 0.0f);
     // Rounding to float carries the top 64 integers onto exactly 1.
     EXPECT_EQ(whiteSample(0x7FFFFFFFu), 1.0f);
     EXPECT_EQ(whiteSample(0x7FFFFFC0u), 1.0f);
     EXPECT_EQ(whiteSample(0x7FFFFFBFu), 0x1.fffffep-1f);
 
     EXPECT_EQ(uniformSample(0xFFFFFFFFu), 0x1.fffffep-1f);
-    EXPECT_EQ(uniformSample(0x80000000u), 0.5f);
     EXPECT_EQ(uniformSample(0x100u), 0x1p-24f);
     EXPECT_EQ(uniformSample(0xFFu), 0.0f); // the low 8 bits are dropped
 }

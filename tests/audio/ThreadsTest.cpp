@@ -76,14 +76,11 @@ TEST(audio_Threads, TheMixPlaysOnWhileTheMainThreadChangesEverything)
 {
     QTemporaryDir sounds;
     QTemporaryDir user;
-    QDir(sounds.path()).mkpath(QStringLiteral("Ambient"));
     // Short loaded recordings, so the streaming thread wraps and refills all the time; one at
     // another rate, so the converter runs too.
-    for (const char *name : {"rain", "waves", "stream", "wind", "fire", "birds", "crickets"}) {
-        const int rate = QByteArray(name) == "fire" ? 44100 : 48000;
-        ASSERT_TRUE(writeRecording(sounds.filePath(QStringLiteral("Ambient/%1.wav").arg(QLatin1String(name))), 4800,
-                                   rate, 2, [](int i, int c) { return std::sin(float(i) * (0.01f + 0.02f * float(c))); }));
-    }
+    ASSERT_TRUE(writeAmbientRecordings(sounds.path(), "wav", 4800,
+                                       [](int i, int c) { return std::sin(float(i) * (0.01f + 0.02f * float(c))); },
+                                       AmbientSound::fire));
     FixedRandom random;
     ThreadedOutput::Pulled pulled;
     AmbientPlayer player(sounds.path(), user.path(), random, std::make_unique<ThreadedOutput>(pulled),

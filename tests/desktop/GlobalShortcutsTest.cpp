@@ -84,19 +84,27 @@ private:
     QDBusConnection &m_bus;
 };
 
-struct Portal {
+const QStringList kOurIds{QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"),
+                          QStringLiteral("fatigue"), QStringLiteral("end"), QStringLiteral("show")};
+
+// The fake portal on a private bus, and the event loop the calls need.
+class GlobalShortcuts : public ::testing::Test {
+protected:
+    int argc = 0;
+    QCoreApplication app{argc, nullptr};
     PrivateBus bus;
     QDBusConnection server{bus.connect(QStringLiteral("portal"))};
     FakePortal portal{server};
-    bool start()
+
+    void SetUp() override
     {
         if (bus.address.isEmpty())
-            return false;
+            GTEST_SKIP() << "no dbus-daemon here";
         // The app registers the struct's D-Bus type; the fake needs it before exporting slots that take it.
         desktop::GlobalShortcuts registersTypes(QDBusConnection(QString()), {});
-        return server.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
-                                     QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
-            && server.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+        ASSERT_TRUE(server.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                                          QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+        ASSERT_TRUE(server.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
     }
 };
 
@@ -111,58 +119,47 @@ std::optional<bool> startAndWait(desktop::GlobalShortcuts &shortcuts)
 
 } // namespace
 
-TEST(GlobalShortcuts, BindsTheRoundControlsAndRunsThemOnActivation)
+TEST_F(GlobalShortcuts, BindsTheRoundControlsAndRunsThemOnActivation)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    Portal p;
-    if (!p.start())
-        GTEST_SKIP() << "no dbus-daemon here";
     QList<QByteArray> ran;
-    desktop::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app")), [&ran](const QByteArray &c) { ran.append(c); });
+    desktop::GlobalShortcuts shortcuts(bus.connect(QStringLiteral("app")),
+                                       [&ran](const QByteArray &c) { ran.append(c); });
     EXPECT_EQ(startAndWait(shortcuts), true);
-    EXPECT_EQ(shortcuts.sessionHandle(), p.portal.session);
-    ASSERT_EQ(p.portal.bindCalls, 1);
+    EXPECT_EQ(shortcuts.sessionHandle(), portal.session);
+    ASSERT_EQ(portal.bindCalls, 1);
     QStringList ids;
-    for (const PortalShortcut &s : p.portal.bound) {
+    for (const PortalShortcut &s : portal.bound) {
         ids.append(s.id);
         EXPECT_FALSE(s.options.value(QStringLiteral("description")).toString().isEmpty()) << s.id.toStdString();
     }
-    EXPECT_EQ(ids, (QStringList{QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
-                                QStringLiteral("end"), QStringLiteral("show")}));
+    EXPECT_EQ(ids, kOurIds); // the command line's names, so one dispatch serves both
 
     // Ours run; another app's session and ids we never offered do not.
-    p.portal.activate(p.portal.session, QStringLiteral("mind-wander"));
-    p.portal.activate(QStringLiteral("/org/freedesktop/portal/desktop/session/1_7/other"), QStringLiteral("fatigue"));
-    p.portal.activate(p.portal.session, QStringLiteral("quit"));
-    p.portal.activate(p.portal.session, QStringLiteral("toggle-pause"));
+    portal.activate(portal.session, QStringLiteral("mind-wander"));
+    portal.activate(QStringLiteral("/org/freedesktop/portal/desktop/session/1_7/other"), QStringLiteral("fatigue"));
+    portal.activate(portal.session, QStringLiteral("quit"));
+    portal.activate(portal.session, QStringLiteral("toggle-pause"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return ran.size() == 2; }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(ran, (QList<QByteArray>{"mind-wander", "toggle-pause"}));
 }
 
-TEST(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQuietly)
+TEST_F(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQuietly)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    Portal p;
-    if (!p.start())
-        GTEST_SKIP() << "no dbus-daemon here";
     {
         // The desktop kept them from last time: no second dialog.
-        p.portal.known = {QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"), QStringLiteral("fatigue"),
-                          QStringLiteral("end"), QStringLiteral("show")};
-        desktop::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app1")), [](const QByteArray &) {});
+        portal.known = kOurIds;
+        desktop::GlobalShortcuts shortcuts(bus.connect(QStringLiteral("app1")), [](const QByteArray &) {});
         EXPECT_EQ(startAndWait(shortcuts), true);
-        EXPECT_EQ(p.portal.bindCalls, 0);
+        EXPECT_EQ(portal.bindCalls, 0);
     }
     {
         // One is missing: bind; the user cancels the dialog.
-        p.portal.known.removeLast();
-        p.portal.bindResponse = 1;
-        desktop::GlobalShortcuts shortcuts(p.bus.connect(QStringLiteral("app2")), [](const QByteArray &) {});
+        portal.known.removeLast();
+        portal.bindResponse = 1;
+        desktop::GlobalShortcuts shortcuts(bus.connect(QStringLiteral("app2")), [](const QByteArray &) {});
         EXPECT_EQ(startAndWait(shortcuts), false);
-        EXPECT_EQ(p.portal.bindCalls, 1);
+        EXPECT_EQ(portal.bindCalls, 1);
         EXPECT_FALSE(shortcuts.isBound());
     }
     {

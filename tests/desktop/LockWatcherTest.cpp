@@ -77,14 +77,24 @@ public slots:
     }
 };
 
-struct Desktop {
+// Two private buses standing in for the system and the session bus, logind's manager on the
+// first, and a store.
+class LockWatching : public ::testing::Test {
+protected:
+    int argc = 0;
+    QCoreApplication app{argc, nullptr};
     PrivateBus system;
     PrivateBus session;
     QDBusConnection logindBus{system.connect(QStringLiteral("logind"))};
     QDBusConnection saverBus{session.connect(QStringLiteral("saver"))};
     FakeLogind logind;
+    StoreHarness h;
 
-    bool ready() const { return !system.address.isEmpty() && !session.address.isEmpty(); }
+    void SetUp() override
+    {
+        if (system.address.isEmpty() || session.address.isEmpty())
+            GTEST_SKIP() << "no dbus-daemon here";
+    }
     void startLogind()
     {
         logindBus.registerObject(QStringLiteral("/org/freedesktop/login1"), &logind, QDBusConnection::ExportAllSlots);
@@ -121,21 +131,7 @@ struct Desktop {
         m << active;
         saverBus.send(m);
     }
-};
 
-// Two private buses standing in for the system and the session bus, and a store.
-class LockWatching : public ::testing::Test {
-protected:
-    int argc = 0;
-    QCoreApplication app{argc, nullptr};
-    Desktop desktop;
-    StoreHarness h;
-
-    void SetUp() override
-    {
-        if (!desktop.ready())
-            GTEST_SKIP() << "no dbus-daemon here";
-    }
     AppStore &open(bool pauseOnLock)
     {
         AppStore &store = h.openWith(25, 3, 5);
@@ -148,9 +144,8 @@ protected:
     std::unique_ptr<desktop::LockWatcher> watch(AppStore &store)
     {
         ++m_watchers;
-        return std::make_unique<desktop::LockWatcher>(desktop.system.connect(QStringLiteral("app-system-%1").arg(m_watchers)),
-                                                 desktop.session.connect(QStringLiteral("app-session-%1").arg(m_watchers)),
-                                                 store);
+        return std::make_unique<desktop::LockWatcher>(system.connect(QStringLiteral("app-system-%1").arg(m_watchers)),
+                                                      session.connect(QStringLiteral("app-session-%1").arg(m_watchers)), store);
     }
 
 private:
@@ -166,8 +161,8 @@ bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(co
 
 TEST_F(LockWatching, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
 {
-    desktop.startLogind();
-    desktop.startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
+    startLogind();
+    startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
     AppStore &store = open(true);
     h.random.queued = {200};
     const auto watcher = watch(store);
@@ -177,9 +172,9 @@ TEST_F(LockWatching, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
     store.startSession();
     h.advance(90.2);
     const Timestamp lockedAt = h.clock.t;
-    // GNOME reports both; the second changes nothing->
-    desktop.sendLockedHint(true);
-    desktop.sendScreenSaver(true, true);
+    // GNOME reports both; the second changes nothing.
+    sendLockedHint(true);
+    sendScreenSaver(true, true);
     ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
     EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::pause);
     EXPECT_EQ(store.currentEvents().back().date, lockedAt);
@@ -189,19 +184,19 @@ TEST_F(LockWatching, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
 
     // Locked for an hour: none of it is focus, and the round is still paused on return.
     h.clock.t = h.clock.t.addSecs(3600);
-    desktop.sendScreenSaver(false, true);
+    sendScreenSaver(false, true);
     QTest::qWait(100);
     EXPECT_FALSE(explained(store)) << "logind still says locked";
-    desktop.sendLockedHint(false);
+    sendLockedHint(false);
     ASSERT_TRUE(waitFor([&] { return explained(store); }));
     EXPECT_EQ(store.phase(), SessionPhase::paused);
     h.advance(5);
     EXPECT_EQ(store.remainingSeconds(), 25 * 60 - 90);
 
     // Already paused by the user: nothing is recorded and nothing explained.
-    desktop.sendSessionSignal(QStringLiteral("Lock"));
+    sendSessionSignal(QStringLiteral("Lock"));
     QTest::qWait(100);
-    desktop.sendSessionSignal(QStringLiteral("Unlock"));
+    sendSessionSignal(QStringLiteral("Unlock"));
     QTest::qWait(100);
     EXPECT_EQ(store.currentEvents().size(), 1);
     EXPECT_FALSE(explained(store));
@@ -210,11 +205,11 @@ TEST_F(LockWatching, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
     store.togglePause();
     h.advance(200.3);
     ASSERT_EQ(store.phase(), SessionPhase::microBreak);
-    desktop.sendSessionSignal(QStringLiteral("Lock"));
+    sendSessionSignal(QStringLiteral("Lock"));
     ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
     EXPECT_EQ(store.breakRemainingSeconds(), 0);
     EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::pause);
-    desktop.sendSessionSignal(QStringLiteral("Unlock"));
+    sendSessionSignal(QStringLiteral("Unlock"));
     ASSERT_TRUE(waitFor([&] { return explained(store); }));
     store.togglePause();
     h.advance(10);
@@ -223,26 +218,26 @@ TEST_F(LockWatching, LockingPausesTheRoundAtThatMomentAndUnlockingExplainsWhy)
 
 TEST_F(LockWatching, SuspendPausesBeforeTheMachineSleepsUnderADelayInhibitor)
 {
-    desktop.startLogind();
+    startLogind();
     AppStore &store = open(true);
     h.random.queued = {1200};
     const auto watcher = watch(store);
     ASSERT_TRUE(waitFor([&] { return watcher->isAvailable(); }));
-    EXPECT_TRUE(desktop.logind.inhibitCalls.isEmpty()) << "no round, no inhibitor";
+    EXPECT_TRUE(logind.inhibitCalls.isEmpty()) << "no round, no inhibitor";
 
     store.startSession();
     ASSERT_TRUE(waitFor([&] { return watcher->holdsSleepInhibitor(); }));
-    ASSERT_EQ(desktop.logind.inhibitCalls.size(), 1);
-    EXPECT_EQ(desktop.logind.inhibitCalls[0], QStringLiteral("sleep|汀禾|先暂停进行中的一轮|delay"));
-    EXPECT_FALSE(desktop.logind.inhibitorReleased());
+    ASSERT_EQ(logind.inhibitCalls.size(), 1);
+    EXPECT_EQ(logind.inhibitCalls[0], QStringLiteral("sleep|汀禾|先暂停进行中的一轮|delay"));
+    EXPECT_FALSE(logind.inhibitorReleased());
 
     h.advance(600.2);
-    desktop.sendSleep(true);
+    sendSleep(true);
     ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
     EXPECT_FALSE(watcher->holdsSleepInhibitor());
-    EXPECT_TRUE(waitFor([&] { return desktop.logind.inhibitorReleased(); })) << "logind may now suspend";
+    EXPECT_TRUE(waitFor([&] { return logind.inhibitorReleased(); })) << "logind may now suspend";
     h.clock.t = h.clock.t.addSecs(8 * 3600);
-    desktop.sendSleep(false);
+    sendSleep(false);
     ASSERT_TRUE(waitFor([&] { return explained(store); }));
     EXPECT_EQ(store.remainingSeconds(), 25 * 60 - 600);
 
@@ -251,26 +246,26 @@ TEST_F(LockWatching, SuspendPausesBeforeTheMachineSleepsUnderADelayInhibitor)
     ASSERT_TRUE(waitFor([&] { return watcher->holdsSleepInhibitor(); }));
     store.finishSession(false);
     EXPECT_FALSE(watcher->holdsSleepInhibitor());
-    EXPECT_TRUE(waitFor([&] { return desktop.logind.inhibitorReleased(); }));
+    EXPECT_TRUE(waitFor([&] { return logind.inhibitorReleased(); }));
 }
 
 TEST_F(LockWatching, SwitchedOffOrIdleNothingHappens)
 {
-    desktop.startLogind();
-    desktop.startScreenSaver(QStringLiteral("org.freedesktop.ScreenSaver"));
+    startLogind();
+    startScreenSaver(QStringLiteral("org.freedesktop.ScreenSaver"));
     AppStore &store = open(false);
     const auto watcher = watch(store);
     ASSERT_TRUE(waitFor([&] { return watcher->sessionPath() == kSessionPath; }));
 
     store.startSession();
     QTest::qWait(100);
-    EXPECT_TRUE(desktop.logind.inhibitCalls.isEmpty());
-    desktop.sendScreenSaver(true);
-    desktop.sendSleep(true);
+    EXPECT_TRUE(logind.inhibitCalls.isEmpty());
+    sendScreenSaver(true);
+    sendSleep(true);
     QTest::qWait(200);
     EXPECT_EQ(store.phase(), SessionPhase::focusing);
-    desktop.sendSleep(false);
-    desktop.sendScreenSaver(false);
+    sendSleep(false);
+    sendScreenSaver(false);
     QTest::qWait(100);
     EXPECT_FALSE(explained(store));
     store.abandonSession();
@@ -279,9 +274,9 @@ TEST_F(LockWatching, SwitchedOffOrIdleNothingHappens)
     AppSettings s = store.settings();
     s.pauseOnLock = true;
     store.setSettings(s);
-    desktop.sendScreenSaver(true);
+    sendScreenSaver(true);
     QTest::qWait(100);
-    desktop.sendScreenSaver(false);
+    sendScreenSaver(false);
     QTest::qWait(100);
     EXPECT_EQ(store.phase(), SessionPhase::idle);
     EXPECT_TRUE(store.currentEvents().isEmpty());
@@ -289,7 +284,7 @@ TEST_F(LockWatching, SwitchedOffOrIdleNothingHappens)
 
     // The freedesktop screensaver's signal works alone too.
     store.startSession();
-    desktop.sendScreenSaver(true);
+    sendScreenSaver(true);
     ASSERT_TRUE(waitFor([&] { return store.phase() == SessionPhase::paused; }));
 }
 
@@ -303,9 +298,9 @@ TEST_F(LockWatching, AvailableOnlyWhereTheDesktopReportsLockingOrSleep)
         // A screensaver that starts later (a restarted shell) is found.
         int changes = 0;
         QObject::connect(nothing.get(), &desktop::LockWatcher::availableChanged, [&] { ++changes; });
-        desktop.startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
+        startScreenSaver(QStringLiteral("org.gnome.ScreenSaver"));
         ASSERT_TRUE(waitFor([&] { return nothing->isAvailable(); }));
-        desktop.saverBus.unregisterService(QStringLiteral("org.gnome.ScreenSaver"));
+        saverBus.unregisterService(QStringLiteral("org.gnome.ScreenSaver"));
         ASSERT_TRUE(waitFor([&] { return !nothing->isAvailable(); }));
         EXPECT_EQ(changes, 2);
     }
@@ -316,8 +311,8 @@ TEST_F(LockWatching, AvailableOnlyWhereTheDesktopReportsLockingOrSleep)
     EXPECT_FALSE(none.holdsSleepInhibitor());
 
     // logind without a session for us still reports sleep.
-    desktop.logind.knowsSessions = false;
-    desktop.startLogind();
+    logind.knowsSessions = false;
+    startLogind();
     const auto sleepOnly = watch(store);
     ASSERT_TRUE(waitFor([&] { return sleepOnly->isAvailable(); }));
     EXPECT_TRUE(sleepOnly->sessionPath().isEmpty());

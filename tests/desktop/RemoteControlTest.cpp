@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QRandomGenerator>
+#include <QTest>
 #include <QUuid>
 
 #include <atomic>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -19,57 +20,75 @@ using tessary::fakes::StoreHarness;
 namespace remote = tessary::desktop::remote;
 
 namespace {
+
 struct Reply {
     int status;
     QString text;
+    bool operator==(const Reply &) const = default;
+    friend void PrintTo(const Reply &r, std::ostream *os) { *os << r.status << ' ' << r.text.toStdString(); }
 };
-Reply ask(AppStore &store, const QByteArray &command, int *shown = nullptr, bool json = false)
+Reply applied(const char *text) { return {remote::kApplied, QString::fromUtf8(text)}; }
+Reply refused(const char *text) { return {remote::kRefused, QString::fromUtf8(text)}; }
+
+// Runs a blocking client beside the event loop that serves it.
+template <typename Work>
+auto beside(Work work)
 {
-    QByteArray line = remote::request(command, json);
-    line.chop(1);
-    const QByteArray answer = remote::answer(store, line, [shown] { if (shown) ++*shown; });
-    EXPECT_TRUE(answer.endsWith('\n'));
-    EXPECT_EQ(answer.count('\n'), 1);
-    const auto [status, text] = remote::parseAnswer(answer);
-    return {status, QString::fromUtf8(text)};
+    auto result = std::async(std::launch::async, std::move(work));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                10000));
+    return result.get();
 }
+
+// A store at its default round, and a channel key of the test's own; `shown` counts each time
+// a command brought the main window forward.
+class RemoteControl : public ::testing::Test {
+protected:
+    int argc = 0;
+    QCoreApplication app{argc, nullptr};
+    StoreHarness h;
+    AppStore &store = h.openWith(25);
+    int shown = 0;
+    const QString key = QStringLiteral("tessary-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+
+    Reply ask(const QByteArray &command, bool json = false)
+    {
+        QByteArray line = remote::request(command, json);
+        line.chop(1);
+        const QByteArray answer = remote::answer(store, line, [this] { ++shown; });
+        EXPECT_TRUE(answer.endsWith('\n'));
+        EXPECT_EQ(answer.count('\n'), 1);
+        const auto [status, text] = remote::parseAnswer(answer);
+        return {status, QString::fromUtf8(text)};
+    }
+};
+
 } // namespace
 
-TEST(RemoteControl, RoundControlsActInTheirPhasesAndSayWhyOtherwise)
+TEST_F(RemoteControl, RoundControlsActInTheirPhasesAndSayWhyOtherwise)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 3, 5);
-    int shown = 0;
-
     // Idle: every round control is refused, with the reason; nothing is recorded.
-    for (const char *c : {"toggle-pause", "mind-wander", "fatigue", "end"}) {
-        const Reply r = ask(store, c, &shown);
-        EXPECT_EQ(r.status, remote::kRefused) << c;
-        EXPECT_EQ(r.text, QStringLiteral("现在没有进行中的一轮")) << c;
-    }
+    for (const char *c : {"toggle-pause", "mind-wander", "fatigue", "end"})
+        EXPECT_EQ(ask(c), refused("现在没有进行中的一轮")) << c;
     EXPECT_EQ(store.phase(), SessionPhase::idle);
     EXPECT_EQ(shown, 0);
-    EXPECT_EQ(ask(store, "status").text, QStringLiteral("未开始 · 今日 0 分钟"));
+    EXPECT_EQ(ask("status"), applied("未开始 · 今日 0 分钟"));
 
     h.random.queued = {200};
-    Reply started = ask(store, "start");
-    EXPECT_EQ(started.status, remote::kApplied);
-    EXPECT_EQ(started.text, QStringLiteral("已开始 25 分钟的一轮"));
+    EXPECT_EQ(ask("start"), applied("已开始 25 分钟的一轮"));
     ASSERT_EQ(store.phase(), SessionPhase::focusing);
     h.advance(60.3);
-    EXPECT_EQ(ask(store, "start").text, QStringLiteral("这一轮已经在进行中"));
-    EXPECT_EQ(ask(store, "status").text, QStringLiteral("专注中 · 剩余 24:00 · 今日 0 分钟"));
-    Reply r = ask(store, "toggle-pause");
-    EXPECT_EQ(r.status, remote::kApplied);
-    EXPECT_EQ(r.text, QStringLiteral("已暂停"));
+    EXPECT_EQ(ask("start"), refused("这一轮已经在进行中"));
+    EXPECT_EQ(ask("status"), applied("专注中 · 剩余 24:00 · 今日 0 分钟"));
+    EXPECT_EQ(ask("toggle-pause"), applied("已暂停"));
     EXPECT_EQ(store.phase(), SessionPhase::paused);
     EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::pause);
-    EXPECT_EQ(ask(store, "status").text, QStringLiteral("已暂停 · 剩余 24:00 · 今日 0 分钟"));
-    EXPECT_EQ(ask(store, "mind-wander").status, remote::kApplied); // also while paused, as in the window
+    EXPECT_EQ(ask("status"), applied("已暂停 · 剩余 24:00 · 今日 0 分钟"));
+    EXPECT_EQ(ask("mind-wander").status, remote::kApplied); // also while paused, as in the window
     EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::mindWander);
-    EXPECT_EQ(ask(store, "toggle-pause").text, QStringLiteral("已继续"));
+    EXPECT_EQ(ask("toggle-pause"), applied("已继续"));
     EXPECT_EQ(store.phase(), SessionPhase::focusing);
-    EXPECT_EQ(ask(store, "fatigue").text, QStringLiteral("已记录疲劳"));
+    EXPECT_EQ(ask("fatigue"), applied("已记录疲劳"));
     EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::fatigue);
     EXPECT_EQ(store.currentMindWanderCount(), 1);
     EXPECT_EQ(store.currentFatigueCount(), 1);
@@ -79,34 +98,30 @@ TEST(RemoteControl, RoundControlsActInTheirPhasesAndSayWhyOtherwise)
         h.advance(10); // the reminder drawn again on continuing
     ASSERT_EQ(store.phase(), SessionPhase::microBreak);
     const auto events = store.currentEvents().size();
-    EXPECT_EQ(ask(store, "toggle-pause").status, remote::kRefused);
-    EXPECT_EQ(ask(store, "mind-wander").status, remote::kRefused);
+    EXPECT_EQ(ask("toggle-pause").status, remote::kRefused);
+    EXPECT_EQ(ask("mind-wander").status, remote::kRefused);
     EXPECT_EQ(store.currentEvents().size(), events);
-    EXPECT_TRUE(ask(store, "status").text.startsWith(QStringLiteral("微休息 · 还剩 ")));
+    EXPECT_TRUE(ask("status").text.startsWith(QStringLiteral("微休息 · 还剩 ")));
 
-    r = ask(store, "end", &shown);
-    EXPECT_EQ(r.status, remote::kApplied);
+    EXPECT_EQ(ask("end").status, remote::kApplied);
     EXPECT_EQ(store.phase(), SessionPhase::completed);
     EXPECT_TRUE(store.showCompletionSheet());
     EXPECT_EQ(shown, 1); // the review is in the main window
-    EXPECT_EQ(ask(store, "toggle-pause").text, QStringLiteral("这一轮已经结束，正在等待复盘"));
-    EXPECT_EQ(ask(store, "end").status, remote::kRefused);
+    EXPECT_EQ(ask("toggle-pause"), refused("这一轮已经结束，正在等待复盘"));
+    EXPECT_EQ(ask("end").status, remote::kRefused);
     // Starting over an open review would drop the round unreviewed.
-    EXPECT_EQ(ask(store, "start").text, QStringLiteral("这一轮已经结束，正在等待复盘"));
+    EXPECT_EQ(ask("start"), refused("这一轮已经结束，正在等待复盘"));
     EXPECT_EQ(store.phase(), SessionPhase::completed);
-    EXPECT_EQ(ask(store, "show", &shown).status, remote::kApplied);
+    EXPECT_EQ(ask("show").status, remote::kApplied);
     EXPECT_EQ(shown, 2);
 }
 
-TEST(RemoteControl, StatusAsJsonAndAnythingElseIsNotACommand)
+TEST_F(RemoteControl, StatusAsJsonAndAnythingElseIsNotACommand)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 60, 60);
     store.startSession();
     h.advance(30.3);
-    const Reply r = ask(store, "status", nullptr, true);
-    ASSERT_EQ(r.status, remote::kApplied);
-    EXPECT_EQ(r.text, QStringLiteral(R"({"phase":"focusing","phaseText":"专注中","remainingSeconds":1470,"todayMinutes":0})"));
+    EXPECT_EQ(ask("status", true),
+              applied(R"({"phase":"focusing","phaseText":"专注中","remainingSeconds":1470,"todayMinutes":0})"));
 
     const auto before = store.currentEvents().size();
     for (QByteArray garbage : {QByteArray(""), QByteArray("cmd"), QByteArray("cmd "), QByteArray("cmd toggle-pause json"),
@@ -123,11 +138,8 @@ TEST(RemoteControl, StatusAsJsonAndAnythingElseIsNotACommand)
 
 // The channel itself: a request reaches the handler and its answer comes back; input that is
 // not a request line is dropped unanswered, and the instance still serves the next launch.
-TEST(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
+TEST_F(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    const QString key = QStringLiteral("tessary-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     EXPECT_FALSE(desktop::SingleInstance::request(key, "cmd status\n", 300).has_value()); // nobody runs
 
     desktop::SingleInstance running(key);
@@ -137,20 +149,12 @@ TEST(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
         handled.append(line.toByteArray());
         return QByteArray("0 好\n");
     });
-
-    // Blocking clients run beside the event loop that serves them.
-    auto inThread = [](auto work) {
-        std::optional<QByteArray> result;
-        std::thread t([&] { result = work(); });
-        QElapsedTimer waited;
-        waited.start();
-        while (!result && waited.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        t.join();
-        return result;
+    auto request = [this](const QByteArray &line) {
+        return beside([this, line] { return desktop::SingleInstance::request(key, line, 3000); });
     };
-    auto raw = [&key](const QByteArray &bytes, bool closeEarly) {
-        return [&key, bytes, closeEarly]() -> std::optional<QByteArray> {
+    // What a peer sending these bytes reads back; nothing when it leaves right after sending.
+    auto raw = [this](const QByteArray &bytes, bool closeEarly) {
+        return beside([this, bytes, closeEarly] {
             QLocalSocket s;
             s.connectToServer(key);
             if (!s.waitForConnected(2000))
@@ -163,37 +167,32 @@ TEST(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
             while (s.state() == QLocalSocket::ConnectedState && s.waitForReadyRead(3000))
                 got += s.readAll();
             return got + s.readAll();
-        };
+        });
     };
 
-    EXPECT_EQ(inThread([&key] { return desktop::SingleInstance::request(key, "cmd status\n", 3000); }), QByteArray("0 好\n"));
+    EXPECT_EQ(request("cmd status\n"), QByteArray("0 好\n"));
     ASSERT_EQ(handled.size(), 1);
     EXPECT_EQ(handled[0], QByteArray("cmd status"));
 
-    EXPECT_EQ(inThread(raw(QByteArray(4096, 'x'), false)), QByteArray()); // longer than any request
-    EXPECT_EQ(inThread(raw(QByteArray("\x00\x01\x02 garbage\n", 13), false)), QByteArray());
-    EXPECT_EQ(inThread(raw(QByteArray("cmd tog"), true)), QByteArray()); // half a line, then gone
-    EXPECT_EQ(inThread(raw(QByteArray("cmd stat"), false)), QByteArray()); // half a line, then silence: dropped
+    EXPECT_EQ(raw(QByteArray(4096, 'x'), false), QByteArray()); // longer than any request
+    EXPECT_EQ(raw(QByteArray("\x00\x01\x02 garbage\n", 13), false), QByteArray());
+    EXPECT_EQ(raw(QByteArray("cmd tog"), true), QByteArray()); // half a line, then gone
+    EXPECT_EQ(raw(QByteArray("cmd stat"), false), QByteArray()); // half a line, then silence: dropped
     EXPECT_EQ(handled.size(), 1);
 
-    EXPECT_EQ(inThread([&key] { return desktop::SingleInstance::request(key, "cmd show\n", 3000); }), QByteArray("0 好\n"));
+    EXPECT_EQ(request("cmd show\n"), QByteArray("0 好\n"));
     EXPECT_EQ(handled.size(), 2);
 }
 
 // A hundred hostile peers at once (silent, random bytes, a megabyte, half a line then gone)
 // against the real command handler: the instance neither acts on any of it nor stops
 // answering, during the storm and after it, and a normal second launch still reaches it.
-TEST(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInstance)
+TEST_F(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInstance)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    const QString key = QStringLiteral("tessary-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    StoreHarness h;
-    AppStore &store = h.openWith(25);
     desktop::SingleInstance running(key);
     ASSERT_FALSE(running.handOverToRunningInstance(200));
-    int shown = 0, activations = 0;
-    running.setCommandHandler([&](QByteArrayView line) { return remote::answer(store, line, [&shown] { ++shown; }); });
+    int activations = 0;
+    running.setCommandHandler([&](QByteArrayView line) { return remote::answer(store, line, [this] { ++shown; }); });
     QObject::connect(&running, &desktop::SingleInstance::activationRequested, [&activations] { ++activations; });
 
     std::atomic<int> connected{0};
@@ -232,30 +231,17 @@ TEST(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInstanc
                 s->waitForDisconnected(3000); // the instance lets each go within its 2 s
         stormDone = true;
     });
-    QElapsedTimer waited;
-    waited.start();
-    while (!stormDone && waited.elapsed() < 20000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stormDone.load(); }, 20000));
     storm.join();
-    ASSERT_TRUE(stormDone);
     EXPECT_EQ(connected.load(), 100);
-    ASSERT_TRUE(duringStorm.has_value());
-    EXPECT_EQ(*duringStorm, QByteArray("0 未开始 · 今日 0 分钟\n"));
+    EXPECT_EQ(duringStorm, QByteArray("0 未开始 · 今日 0 分钟\n"));
     EXPECT_EQ(store.phase(), SessionPhase::idle);
     EXPECT_TRUE(store.currentEvents().isEmpty());
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(activations, 0);
 
     // A second launch still hands over to it.
-    std::optional<bool> handedOver;
-    std::thread second([&] {
-        desktop::SingleInstance later(key);
-        handedOver = later.handOverToRunningInstance(2000);
-    });
-    waited.restart();
-    while (activations == 0 && waited.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    second.join();
-    EXPECT_EQ(handedOver, std::optional<bool>(true));
+    EXPECT_TRUE(beside([this] { return desktop::SingleInstance(key).handOverToRunningInstance(2000); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activations > 0; }, 5000));
     EXPECT_EQ(activations, 1);
 }

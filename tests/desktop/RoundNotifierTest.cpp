@@ -43,36 +43,42 @@ signals:
     void NotificationClosed(uint id, uint reason);
 };
 
-void invokeAction(QDBusConnection &server, uint id, const QString &action)
-{
-    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                     QStringLiteral("org.freedesktop.Notifications"),
-                                                     QStringLiteral("ActionInvoked"));
-    signal << id << action;
-    server.send(signal);
-}
+// A store whose rounds last a minute, the event loop, and a private bus with no notification
+// server yet.
+class RoundNotifier : public ::testing::Test {
+protected:
+    int argc = 0;
+    QCoreApplication app{argc, nullptr};
+    PrivateBus bus;
+    StoreHarness h;
+    AppStore &store = h.openWith(1, 60, 60);
+
+    void SetUp() override
+    {
+        if (bus.address.isEmpty())
+            GTEST_SKIP() << "no dbus-daemon here";
+    }
+    void runOut()
+    {
+        store.startSession();
+        h.advance(60.3);
+        EXPECT_EQ(store.phase(), SessionPhase::completed);
+    }
+};
 
 } // namespace
 
-TEST(RoundNotifier, ARoundThatRunsOutInTheBackgroundIsAnnouncedAndWithdrawnAfterTheReview)
+TEST_F(RoundNotifier, ARoundThatRunsOutInTheBackgroundIsAnnouncedAndWithdrawnAfterTheReview)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    PrivateBus bus;
-    if (bus.address.isEmpty())
-        GTEST_SKIP() << "no dbus-daemon here";
     QDBusConnection server = bus.connect(QStringLiteral("server"));
     FakeNotifications fake;
     ASSERT_TRUE(server.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
                                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
     ASSERT_TRUE(server.registerService(QStringLiteral("org.freedesktop.Notifications")));
-
-    StoreHarness h;
-    AppStore &store = h.openWith(1, 60, 60);
     bool active = false;
     int shown = 0;
     desktop::RoundNotifier notifier(bus.connect(QStringLiteral("app")), store, [&active] { return active; },
-                               [&shown] { ++shown; });
+                                    [&shown] { ++shown; });
 
     // Ended by hand: the user is there, nothing is announced.
     store.startSession();
@@ -81,9 +87,7 @@ TEST(RoundNotifier, ARoundThatRunsOutInTheBackgroundIsAnnouncedAndWithdrawnAfter
     QTest::qWait(200);
     EXPECT_TRUE(fake.shown.isEmpty());
 
-    store.startSession();
-    h.advance(60.3);
-    ASSERT_EQ(store.phase(), SessionPhase::completed);
+    runOut();
     ASSERT_TRUE(QTest::qWaitFor([&] { return fake.shown.size() == 1; }, 5000));
     const auto &n = fake.shown[0];
     EXPECT_EQ(n.summary, QStringLiteral("这一轮结束了"));
@@ -94,8 +98,12 @@ TEST(RoundNotifier, ARoundThatRunsOutInTheBackgroundIsAnnouncedAndWithdrawnAfter
     EXPECT_EQ(n.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("tessary"));
 
     // Another notification's action is not ours; ours shows the main window.
-    invokeAction(server, 7, QStringLiteral("review"));
-    invokeAction(server, 42, QStringLiteral("review"));
+    for (uint id : {7u, 42u}) {
+        QDBusMessage invoked = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                          QStringLiteral("org.freedesktop.Notifications"),
+                                                          QStringLiteral("ActionInvoked"));
+        server.send(invoked << id << QStringLiteral("review"));
+    }
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown == 1; }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(shown, 1);
@@ -105,35 +113,24 @@ TEST(RoundNotifier, ARoundThatRunsOutInTheBackgroundIsAnnouncedAndWithdrawnAfter
 
     // With the main window active the round's end is seen where it happens.
     active = true;
-    store.startSession();
-    h.advance(60.3);
-    ASSERT_EQ(store.phase(), SessionPhase::completed);
+    runOut();
     QTest::qWait(200);
     EXPECT_EQ(fake.shown.size(), 1);
     store.abandonSession();
 
     // A discarded review withdraws it too.
     active = false;
-    store.startSession();
-    h.advance(60.3);
+    runOut();
     ASSERT_TRUE(QTest::qWaitFor([&] { return fake.shown.size() == 2; }, 5000));
     store.abandonSession();
     ASSERT_TRUE(QTest::qWaitFor([&] { return fake.closed.size() == 2; }, 5000));
     EXPECT_EQ(fake.closed.back(), 43u);
 }
 
-TEST(RoundNotifier, WithoutANotificationServerNothingFails)
+TEST_F(RoundNotifier, WithoutANotificationServerNothingFails)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    PrivateBus bus;
-    if (bus.address.isEmpty())
-        GTEST_SKIP() << "no dbus-daemon here";
-    StoreHarness h;
-    AppStore &store = h.openWith(1, 60, 60);
     desktop::RoundNotifier notifier(bus.connect(QStringLiteral("app")), store, [] { return false; }, [] {});
-    store.startSession();
-    h.advance(60.3);
+    runOut();
     QTest::qWait(300);
     EXPECT_EQ(store.phase(), SessionPhase::completed);
     store.saveCompletion(4, 3, QString());

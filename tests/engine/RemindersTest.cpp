@@ -5,31 +5,32 @@
 using namespace tessary;
 using tessary::fakes::StoreHarness;
 
-
-TEST(Reminders, DrawsWithinTheIntervalInWholeSeconds)
-{
+namespace {
+// A store whose rounds last 25 minutes, with reminders drawn from 3 to 5 minutes.
+class Reminders : public ::testing::Test {
+protected:
     StoreHarness h;
     AppStore &store = h.openWith(25, 3, 5);
+};
+} // namespace
+
+// The draw is in whole seconds over the interval; the line counts down in minutes and seconds
+// and shows a dash while no reminder is due.
+TEST_F(Reminders, DrawsWithinTheIntervalAndCountsDownToTheDraw)
+{
+    h.random.queued = {200};
     store.startSession();
     ASSERT_FALSE(h.random.requests.empty());
     EXPECT_EQ(h.random.requests.back(), std::make_pair(std::int64_t(180), std::int64_t(300)));
-    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("03:00"));
-}
-
-TEST(Reminders, NoReminderWhenTheDrawDoesNotFallBeforeTheEnd)
-{
-    StoreHarness h;
-    AppStore &store = h.openWith(3, 3, 3); // 180 is not less than 180
-    store.startSession();
+    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("03:20"));
+    h.advance(124.5);
+    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("01:15"));
+    store.togglePause();
     EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("—"));
-    h.advance(179);
-    EXPECT_EQ(store.phase(), SessionPhase::focusing);
 }
 
-TEST(Reminders, AMicroBreakFreezesTheCountdownAndResumesFromIt)
+TEST_F(Reminders, AMicroBreakFreezesTheCountdownAndResumesFromIt)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 3, 5);
     h.random.queued = {200};
     store.startSession();
     h.advance(200.3);
@@ -55,30 +56,32 @@ TEST(Reminders, AMicroBreakFreezesTheCountdownAndResumesFromIt)
     EXPECT_EQ(store.remainingSeconds(), 1298);
 }
 
-TEST(Reminders, AfterABreakADrawAtOrBeyondTheWholeRemainderSchedulesNothing)
+// A reminder is due only when its draw falls before the end of the focusing stretch: of the
+// round at its start, of what is left after a break.
+TEST_F(Reminders, NoReminderWhenTheDrawDoesNotFallBeforeTheEndOfTheStretch)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(5, 1, 5);
-    h.random.queued = {99, 200};
-    store.startSession();
-    h.advance(99.3); // 200.7 s frozen
-    ASSERT_EQ(store.phase(), SessionPhase::microBreak);
-    store.resumeAfterMicroBreak(); // skipped by the user
+    store.startSession(3); // 180 is not less than 180
     EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("—"));
+    h.advance(179);
+    EXPECT_EQ(store.phase(), SessionPhase::focusing);
 
-    StoreHarness g;
-    AppStore &other = g.openWith(5, 1, 5);
-    g.random.queued = {99, 199};
-    other.startSession();
-    g.advance(99.3);
-    other.resumeAfterMicroBreak();
-    EXPECT_EQ(other.nextReminderDescription(), QStringLiteral("03:19"));
+    // A 5-minute round, reminded after 99 s and skipped by the user: 200.7 s are left.
+    const auto nextAfterBreak = [](std::int64_t draw) {
+        StoreHarness g;
+        AppStore &s = g.openWith(5, 1, 5);
+        g.random.queued = {99, draw};
+        s.startSession();
+        g.advance(99.3);
+        EXPECT_EQ(s.phase(), SessionPhase::microBreak);
+        s.resumeAfterMicroBreak();
+        return s.nextReminderDescription();
+    };
+    EXPECT_EQ(nextAfterBreak(200), QStringLiteral("—"));
+    EXPECT_EQ(nextAfterBreak(199), QStringLiteral("03:19"));
 }
 
-TEST(Reminders, SignalsAreRecordedOnlyWhileFocusingOrPaused)
+TEST_F(Reminders, SignalsAreRecordedOnlyWhileFocusingOrPaused)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 60, 60);
     store.recordMindWander();
     store.recordFatigue();
     EXPECT_TRUE(store.currentEvents().isEmpty());
@@ -101,10 +104,8 @@ TEST(Reminders, SignalsAreRecordedOnlyWhileFocusingOrPaused)
     EXPECT_EQ(store.currentEvents().size(), 4); // mindWander, pause, fatigue, resume
 }
 
-TEST(Reminders, ToastsLastThreeSecondsEach)
+TEST_F(Reminders, ToastsLastThreeSecondsEach)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
     store.toast(QStringLiteral("一"));
     h.advance(1, false);
     store.toast(QStringLiteral("二"));
@@ -123,25 +124,11 @@ TEST(Reminders, ToastsLastThreeSecondsEach)
     EXPECT_FALSE(store.toastMessage());
 }
 
-TEST(Reminders, RandomSoundPicksFromTheSevenAndNamesPassThrough)
+TEST_F(Reminders, RandomSoundPicksFromTheSevenAndNamesPassThrough)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
     h.random.queued = {6};
     store.playSound(QStringLiteral("随机"));
     store.playSound(QStringLiteral("Nonexistent"));
     EXPECT_EQ(h.sounds.played, (QStringList{QStringLiteral("Morse"), QStringLiteral("Nonexistent")}));
     EXPECT_EQ(h.random.requests.back(), std::make_pair(std::int64_t(0), std::int64_t(6)));
-}
-
-TEST(Reminders, NextReminderDescriptionCountsMinutesAndSeconds)
-{
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 3, 5);
-    h.random.queued = {200};
-    store.startSession();
-    h.advance(124.5);
-    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("01:15"));
-    store.togglePause();
-    EXPECT_EQ(store.nextReminderDescription(), QStringLiteral("—"));
 }

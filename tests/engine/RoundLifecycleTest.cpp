@@ -15,38 +15,39 @@ using tessary::fakes::StoreHarness;
 
 namespace {
 // Every signal an object emits, by name; take() hands over the counts so far and starts again.
-class SignalCounter
-{
-public:
+struct SignalCounter {
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
     explicit SignalCounter(const QObject &object)
     {
         const QMetaObject *meta = object.metaObject();
         for (int i = 0; i < meta->methodCount(); ++i)
             if (meta->method(i).methodType() == QMetaMethod::Signal)
-                m_spies.push_back(std::make_unique<QSignalSpy>(&object, meta->method(i)));
+                spies.push_back(std::make_unique<QSignalSpy>(&object, meta->method(i)));
     }
     std::map<QByteArray, qsizetype> take()
     {
         std::map<QByteArray, qsizetype> counts;
-        for (const auto &spy : m_spies) {
+        for (const auto &spy : spies) {
             if (!spy->isEmpty())
                 counts[spy->signal()] = spy->count();
             spy->clear();
         }
         return counts;
     }
+};
 
-private:
-    std::vector<std::unique_ptr<QSignalSpy>> m_spies;
+// A store whose rounds last 25 minutes, with reminders drawn from 3 to 5 minutes.
+class RoundLifecycle : public ::testing::Test {
+protected:
+    StoreHarness h;
+    AppStore &store = h.openWith(25);
 };
 } // namespace
 
 // Views redraw on change signals, so an idle tick must emit none and a running one only what
 // the countdown moved: once a second, whatever the tick rate.
-TEST(RoundLifecycle, TicksNotifyOnlyWhatChanged)
+TEST_F(RoundLifecycle, TicksNotifyOnlyWhatChanged)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 3, 5);
     h.advance(0.25);
     SignalCounter counter(store);
     for (int i = 0; i < 40; ++i)
@@ -79,13 +80,17 @@ TEST(RoundLifecycle, TicksNotifyOnlyWhatChanged)
     EXPECT_TRUE(counter.take().empty());
 }
 
-
-TEST(RoundLifecycle, CountdownRoundsRemainingUpAndElapsedDown)
+// The draft takes the plan, the valid selected task and the start energy; the countdown shows
+// the remaining seconds rounded up and the elapsed ones rounded down.
+TEST_F(RoundLifecycle, AStartTakesThePlanAndCountsRemainingUpAndElapsedDown)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25);
+    ASSERT_TRUE(store.addTask(QStringLiteral("  阅读 ")));
+    store.setCurrentStartEnergy(2);
     store.startSession();
     EXPECT_EQ(store.phase(), SessionPhase::focusing);
+    EXPECT_EQ(store.draft()->taskName, QStringLiteral("阅读"));
+    EXPECT_EQ(store.draft()->startEnergy, 2);
+    EXPECT_EQ(store.draft()->plannedMinutes, 25);
     EXPECT_EQ(store.remainingSeconds(), 1500);
     EXPECT_EQ(store.focusedElapsedSeconds(), 0);
     h.advance(0.3);
@@ -94,31 +99,31 @@ TEST(RoundLifecycle, CountdownRoundsRemainingUpAndElapsedDown)
     h.advance(0.8);
     EXPECT_EQ(store.remainingSeconds(), 1499);
     EXPECT_EQ(store.focusedElapsedSeconds(), 1);
-    EXPECT_EQ(h.store->toastMessage(), QStringLiteral("开始这一轮。先只做好眼前的一小段。"));
 }
 
 // The store's own timer ticks slowly while nothing counts down; a start or a resume must
 // bring the quick tick back at once, or the countdown would stand still for half a minute.
-TEST(RoundLifecycle, TheTimerTicksQuicklyAgainAsSoonAsACountdownRuns)
+TEST_F(RoundLifecycle, TheTimerTicksQuicklyAgainAsSoonAsACountdownRuns)
 {
     int argc = 0;
     QCoreApplication app(argc, nullptr);
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 60, 60);
-    store.startSession();
-    h.clock.t = h.clock.t.addSecs(2); // moved on without the harness's tick
-    EXPECT_TRUE(QTest::qWaitFor([&] { return store.remainingSeconds() == 25 * 60 - 2; }, 2000));
-    store.togglePause();
-    h.clock.t = h.clock.t.addSecs(60);
-    store.togglePause();
-    h.clock.t = h.clock.t.addSecs(3);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return store.remainingSeconds() == 25 * 60 - 5; }, 2000));
+    StoreHarness timed; // a store of its own: its timer needs the application to exist first
+    AppStore &s = timed.openWith(25, 60, 60);
+    s.startSession();
+    timed.clock.t = timed.clock.t.addSecs(2); // moved on without the harness's tick
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.remainingSeconds() == 25 * 60 - 2; }, 2000));
+    s.togglePause();
+    timed.clock.t = timed.clock.t.addSecs(60);
+    s.togglePause();
+    timed.clock.t = timed.clock.t.addSecs(3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.remainingSeconds() == 25 * 60 - 5; }, 2000));
 }
 
-TEST(RoundLifecycle, PauseKeepsTheFractionalRemainingTime)
+// A pause keeps the exact remaining time, its fraction included; ending the round while paused
+// archives the time up to the pause and none of the pause.
+TEST_F(RoundLifecycle, PauseKeepsTheFractionalRemainingTimeAndAnEarlyEndArchivesIt)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 60, 60); // no reminder inside the test's span
+    h.edit([](AppSettings &s) { s.reminderMinimumMinutes = s.reminderMaximumMinutes = 60; }); // no reminder here
     store.startSession();
     h.advance(899.6); // 600.4 s left
     store.togglePause();
@@ -134,16 +139,29 @@ TEST(RoundLifecycle, PauseKeepsTheFractionalRemainingTime)
     EXPECT_EQ(store.currentEvents()[0].kind, FocusEventKind::pause);
     EXPECT_EQ(store.currentEvents()[1].kind, FocusEventKind::resume);
     EXPECT_EQ(store.currentEvents()[0].elapsedSeconds, store.currentEvents()[1].elapsedSeconds);
+
+    store.togglePause();
+    h.advance(500);
+    store.setShowSessionEndDialog(true);
+    store.setShowSessionEndDialog(false);
+    store.finishSession(false);
+    store.saveCompletion(3, 2, QStringLiteral("提前结束"));
+    ASSERT_EQ(store.sessions().size(), 1);
+    EXPECT_FALSE(store.sessions().front().completed);
+    EXPECT_EQ(store.sessions().front().focusedSeconds, 900); // 1500 s less the 599.9 s left
+    EXPECT_EQ(store.phase(), SessionPhase::idle);
 }
 
-TEST(RoundLifecycle, ALateTickAfterSleepFinishesWithTheWholePlannedTime)
+// A tick long after the end (a machine that slept) completes the round with the whole planned
+// time instead of beginning the reminder it also passed, and closes an open end dialog.
+TEST_F(RoundLifecycle, ALateTickAfterSleepCompletesWithTheWholePlannedTime)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25);
     h.random.queued = {10000}; // clamped to 300 s; the sleep passes it too
     store.startSession();
+    store.setShowSessionEndDialog(true);
     h.advance(3 * 3600);
     EXPECT_EQ(store.phase(), SessionPhase::completed);
+    EXPECT_FALSE(store.showSessionEndDialog());
     EXPECT_TRUE(store.showCompletionSheet());
     EXPECT_EQ(store.focusedElapsedSeconds(), 1500);
     store.saveCompletion(4, 3, QString());
@@ -153,41 +171,8 @@ TEST(RoundLifecycle, ALateTickAfterSleepFinishesWithTheWholePlannedTime)
     EXPECT_EQ(h.sounds.played.last(), QStringLiteral("Hero"));
 }
 
-TEST(RoundLifecycle, EndingEarlyWhilePausedArchivesTheTimeUpToThePause)
+TEST_F(RoundLifecycle, OperationsOutsideTheirPhaseDoNothing)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25, 60, 60);
-    store.startSession();
-    h.advance(100.2);
-    store.togglePause();
-    h.advance(500);
-    store.setShowSessionEndDialog(true);
-    store.setShowSessionEndDialog(false);
-    store.finishSession(false);
-    store.saveCompletion(3, 2, QStringLiteral("提前结束"));
-    ASSERT_EQ(store.sessions().size(), 1);
-    EXPECT_FALSE(store.sessions().front().completed);
-    EXPECT_EQ(store.sessions().front().focusedSeconds, 100);
-    EXPECT_EQ(store.phase(), SessionPhase::idle);
-}
-
-TEST(RoundLifecycle, ReachingZeroWithTheEndDialogOpenClosesItAndCompletes)
-{
-    StoreHarness h;
-    AppStore &store = h.openWith(1, 60, 60);
-    store.startSession();
-    store.setShowSessionEndDialog(true);
-    h.advance(61);
-    EXPECT_FALSE(store.showSessionEndDialog());
-    EXPECT_TRUE(store.showCompletionSheet());
-    store.saveCompletion(5, 5, QString());
-    EXPECT_TRUE(store.sessions().front().completed);
-}
-
-TEST(RoundLifecycle, OperationsOutsideTheirPhaseDoNothing)
-{
-    StoreHarness h;
-    AppStore &store = h.openWith(25);
     store.abandonSession(); // idle, no draft: no message
     EXPECT_FALSE(store.toastMessage());
     store.togglePause();
@@ -206,10 +191,8 @@ TEST(RoundLifecycle, OperationsOutsideTheirPhaseDoNothing)
     EXPECT_EQ(store.phase(), SessionPhase::focusing);
 }
 
-TEST(RoundLifecycle, TheReviewIsSavedExactlyOnce)
+TEST_F(RoundLifecycle, TheReviewIsSavedExactlyOnce)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25);
     store.startSession();
     h.advance(10);
     store.finishSession(false);
@@ -220,10 +203,8 @@ TEST(RoundLifecycle, TheReviewIsSavedExactlyOnce)
     EXPECT_EQ(store.toastMessage(), QStringLiteral("这一轮已存入你的专注档案。"));
 }
 
-TEST(RoundLifecycle, StartingDuringAPendingReviewReplacesTheDraftButKeepsTheSheet)
+TEST_F(RoundLifecycle, StartingDuringAPendingReviewReplacesTheDraftButKeepsTheSheet)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25);
     store.startSession();
     h.advance(10);
     store.finishSession(false);
@@ -234,10 +215,8 @@ TEST(RoundLifecycle, StartingDuringAPendingReviewReplacesTheDraftButKeepsTheShee
     EXPECT_EQ(store.remainingSeconds(), 1500);
 }
 
-TEST(RoundLifecycle, AbandonDiscardsEverythingOfTheRound)
+TEST_F(RoundLifecycle, AbandonDiscardsEverythingOfTheRound)
 {
-    StoreHarness h;
-    AppStore &store = h.openWith(25);
     store.startSession();
     h.advance(30);
     store.recordMindWander();
@@ -248,16 +227,4 @@ TEST(RoundLifecycle, AbandonDiscardsEverythingOfTheRound)
     EXPECT_EQ(store.remainingSeconds(), 0);
     EXPECT_TRUE(store.sessions().isEmpty());
     EXPECT_EQ(store.toastMessage(), QStringLiteral("这轮已放弃，不会计入任何专注数据。"));
-}
-
-TEST(RoundLifecycle, TheDraftTakesTheValidSelectedTaskAndStartEnergy)
-{
-    StoreHarness h;
-    AppStore &store = h.openWith(25);
-    ASSERT_TRUE(store.addTask(QStringLiteral("  阅读 ")));
-    store.setCurrentStartEnergy(2);
-    store.startSession();
-    EXPECT_EQ(store.draft()->taskName, QStringLiteral("阅读"));
-    EXPECT_EQ(store.draft()->startEnergy, 2);
-    EXPECT_EQ(store.draft()->plannedMinutes, 25);
 }

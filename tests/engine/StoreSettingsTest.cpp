@@ -5,14 +5,23 @@
 using namespace tessary;
 using tessary::fakes::StoreHarness;
 
-TEST(StoreSettings, ABurstOfChangesIsSavedOnce250msAfterTheLast)
-{
+namespace {
+// A store on defaults: 50-minute rounds, reminders from 3 to 5 minutes, nothing selected.
+class StoreSettings : public ::testing::Test {
+protected:
     StoreHarness h;
     AppStore &store = h.open();
+};
+using StoreTasks = StoreSettings;
+using StoreHistory = StoreSettings;
+using StoreAmbient = StoreSettings;
+using StoreMusic = StoreSettings;
+} // namespace
+
+TEST_F(StoreSettings, ABurstOfChangesIsSavedOnce250msAfterTheLast)
+{
     for (int minutes : {30, 35, 40}) {
-        AppSettings s = store.settings();
-        s.selectedDurationMinutes = minutes;
-        store.setSettings(s);
+        h.edit([&](AppSettings &s) { s.selectedDurationMinutes = minutes; });
         h.advance(0.2, false);
         EXPECT_FALSE(h.savedYet());
     }
@@ -24,13 +33,9 @@ TEST(StoreSettings, ABurstOfChangesIsSavedOnce250msAfterTheLast)
     EXPECT_FALSE(h.savedYet()); // one save for the burst
 }
 
-TEST(StoreSettings, AValueNormalisationChangesIsWrittenBackThenSaved)
+TEST_F(StoreSettings, AValueNormalisationChangesIsWrittenBackThenSaved)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
-    AppSettings s = store.settings();
-    s.reminderMaximumMinutes = 200;
-    store.setSettings(s);
+    h.edit([](AppSettings &s) { s.reminderMaximumMinutes = 200; });
     h.advance(0.25, false);
     EXPECT_EQ(store.settings().reminderMaximumMinutes, 90);
     EXPECT_FALSE(h.savedYet());
@@ -39,44 +44,34 @@ TEST(StoreSettings, AValueNormalisationChangesIsWrittenBackThenSaved)
     EXPECT_EQ(h.onDisk().settings.reminderMaximumMinutes, 90);
 }
 
-TEST(StoreSettings, APendingSaveIsWrittenWhenTheStoreGoes)
+TEST_F(StoreSettings, APendingSaveIsWrittenWhenTheStoreGoes)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
-    AppSettings s = store.settings();
-    s.playlistName = QStringLiteral("晚间");
-    store.setSettings(s);
+    h.edit([](AppSettings &s) { s.playlistName = QStringLiteral("晚间"); });
     h.advance(0.1, false);
     h.store.reset(); // quitting 100 ms after the change
     EXPECT_EQ(h.onDisk().settings.playlistName, QStringLiteral("晚间"));
 }
 
-TEST(StoreSettings, LoadingSortsNewestFirstAndNormalisesTheDocument)
+TEST_F(StoreSettings, LoadingSortsNewestFirstAndNormalisesTheDocument)
 {
-    StoreHarness h;
     AppSettings stored;
     stored.reminderMinimumMinutes = 0;
     stored.taskNames = QStringList{QStringLiteral("Math"), QStringLiteral("math")};
-    QList<StudySession> sessions;
-    for (int i = 0; i < 3; ++i) {
-        StudySession s;
-        s.id = Uuid::createRandom();
-        s.startedAt = Timestamp::fromSecsSinceEpoch(1700000000 + i * 1000);
-        sessions.append(s);
-    }
-    ASSERT_TRUE(Persistence::save(h.dataPath(), stored, sessions)); // oldest first on disk
-    AppStore &store = h.open();
-    EXPECT_EQ(store.sessions().front().startedAt, sessions.back().startedAt);
-    EXPECT_EQ(store.settings().reminderMinimumMinutes, 1);
-    EXPECT_EQ(*store.settings().taskNames, QStringList{QStringLiteral("Math")});
-    h.advance(0.25, false);
-    EXPECT_EQ(h.onDisk().settings.reminderMinimumMinutes, 1);
+    QList<StudySession> sessions(3);
+    for (int i = 0; i < 3; ++i)
+        sessions[i].startedAt = Timestamp::fromSecsSinceEpoch(1700000000 + i * 1000);
+    StoreHarness g; // a store that finds this document
+    ASSERT_TRUE(Persistence::save(g.dataPath(), stored, sessions)); // oldest first on disk
+    AppStore &loaded = g.open();
+    EXPECT_EQ(loaded.sessions().front().startedAt, sessions.back().startedAt);
+    EXPECT_EQ(loaded.settings().reminderMinimumMinutes, 1);
+    EXPECT_EQ(*loaded.settings().taskNames, QStringList{QStringLiteral("Math")});
+    g.advance(0.25, false);
+    EXPECT_EQ(g.onDisk().settings.reminderMinimumMinutes, 1);
 }
 
-TEST(StoreSettings, TheMixerAlwaysHoldsTheCurrentLevels)
+TEST_F(StoreSettings, TheMixerAlwaysHoldsTheCurrentLevels)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
     ASSERT_EQ(h.ambient.levels.size(), 1); // at construction
     EXPECT_FLOAT_EQ(h.ambient.levels.back().master, 0.49f);
     store.setAmbientVolume(0.5, AmbientSound::rain); // rain not selected: levels unchanged
@@ -85,10 +80,8 @@ TEST(StoreSettings, TheMixerAlwaysHoldsTheCurrentLevels)
     EXPECT_FLOAT_EQ(h.ambient.levels.back().level(AmbientSound::rain), 0.25f);
 }
 
-TEST(StoreTasks, AddSelectAndRemoveFollowTheNameRules)
+TEST_F(StoreTasks, AddSelectAndRemoveFollowTheNameRules)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
     EXPECT_FALSE(store.addTask(QStringLiteral("   ")));
     EXPECT_FALSE(store.toastMessage());
     EXPECT_TRUE(store.addTask(QStringLiteral(" Éclair ")));
@@ -114,10 +107,8 @@ TEST(StoreTasks, AddSelectAndRemoveFollowTheNameRules)
     EXPECT_EQ(store.toastMessage(), QStringLiteral("已从任务列表移除“不存在”，历史记录仍保留。"));
 }
 
-TEST(StoreTasks, TaskChangesAreRefusedWhileARoundRuns)
+TEST_F(StoreTasks, TaskChangesAreRefusedWhileARoundRuns)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
     store.addTask(QStringLiteral("阅读"));
     store.startSession();
     EXPECT_FALSE(store.addTask(QStringLiteral("写作")));
@@ -126,10 +117,8 @@ TEST(StoreTasks, TaskChangesAreRefusedWhileARoundRuns)
     EXPECT_EQ(store.settings().taskNames->size(), 1);
 }
 
-TEST(StoreHistory, EditsAreSavedAtOnceAndKeepTheTaskList)
+TEST_F(StoreHistory, EditsAreSavedAtOnceAndKeepTheTaskList)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
     store.addTask(QStringLiteral("阅读"));
     for (int i = 0; i < 2; ++i) {
         store.startSession();
@@ -147,46 +136,38 @@ TEST(StoreHistory, EditsAreSavedAtOnceAndKeepTheTaskList)
     EXPECT_EQ(store.settings().taskNames->size(), 1);
 }
 
-TEST(StoreHistory, ToggleAppearanceFromAnAbsentModeGivesLight)
+TEST_F(StoreHistory, ToggleAppearanceFromAnAbsentModeGivesLight)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
-    AppSettings s = store.settings();
-    s.appearanceMode.reset();
-    store.setSettings(s);
+    h.edit([](AppSettings &s) { s.appearanceMode.reset(); });
     store.toggleAppearance();
     EXPECT_EQ(store.settings().appearanceMode, AppearanceMode::light);
     store.toggleAppearance();
     EXPECT_EQ(store.settings().appearanceMode, AppearanceMode::dark);
 }
 
-TEST(StoreAmbient, FollowFocusStartsAndStopsTheMixWithTheRound)
+TEST_F(StoreAmbient, FollowFocusStartsAndStopsTheMixWithTheRound)
 {
     for (const std::optional<bool> follow : {std::optional<bool>(), std::optional<bool>(true)}) {
-        StoreHarness h;
-        AppStore &store = h.open();
-        AppSettings s = store.settings();
-        s.ambientFollowsFocus = follow;
-        s.ambientSounds = QStringList{QStringLiteral("rain")};
-        store.setSettings(s);
-        store.startSession();
-        EXPECT_TRUE(store.isAmbientPlaying());
-        store.togglePause();
-        EXPECT_FALSE(store.isAmbientPlaying());
-        store.togglePause();
-        EXPECT_TRUE(store.isAmbientPlaying());
-        store.finishSession(false);
-        EXPECT_FALSE(store.isAmbientPlaying());
+        StoreHarness g; // absent and explicitly on, each on a fresh store
+        AppStore &s = g.open();
+        g.edit([&](AppSettings &settings) {
+            settings.ambientFollowsFocus = follow;
+            settings.ambientSounds = QStringList{QStringLiteral("rain")};
+        });
+        s.startSession();
+        EXPECT_TRUE(s.isAmbientPlaying());
+        s.togglePause();
+        EXPECT_FALSE(s.isAmbientPlaying());
+        s.togglePause();
+        EXPECT_TRUE(s.isAmbientPlaying());
+        s.finishSession(false);
+        EXPECT_FALSE(s.isAmbientPlaying());
     }
 }
 
-TEST(StoreAmbient, WithFollowFocusOffAndNoMusicTheMixPlaysIntoTheReview)
+TEST_F(StoreAmbient, WithFollowFocusOffAndNoMusicTheMixPlaysIntoTheReview)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
-    AppSettings s = store.settings();
-    s.ambientFollowsFocus = false;
-    store.setSettings(s);
+    h.edit([](AppSettings &s) { s.ambientFollowsFocus = false; });
     store.toggleAmbientPlayback(); // selects rain and plays
     EXPECT_EQ(store.settings().selectedAmbientSounds(), QList<AmbientSound>{AmbientSound::rain});
     store.startSession();
@@ -196,9 +177,7 @@ TEST(StoreAmbient, WithFollowFocusOffAndNoMusicTheMixPlaysIntoTheReview)
     EXPECT_TRUE(store.isAmbientPlaying());
     EXPECT_EQ(h.music.calls, 0);
 
-    s = store.settings();
-    s.autoPlayMusic = true;
-    store.setSettings(s);
+    h.edit([](AppSettings &s) { s.autoPlayMusic = true; });
     store.abandonSession();
     store.startSession();
     store.finishSession(false);
@@ -206,11 +185,9 @@ TEST(StoreAmbient, WithFollowFocusOffAndNoMusicTheMixPlaysIntoTheReview)
     EXPECT_EQ(h.music.calls, 1);
 }
 
-TEST(StoreAmbient, AFailedStartShowsItsMessageUntilTheRoundsOwn)
+TEST_F(StoreAmbient, AFailedStartShowsItsMessageUntilTheRoundsOwn)
 {
-    StoreHarness h;
     h.ambient.canPlay = false;
-    AppStore &store = h.open();
     store.toggleAmbientPlayback();
     EXPECT_FALSE(store.isAmbientPlaying());
     EXPECT_EQ(store.toastMessage(), QStringLiteral("环境音无法播放，请检查声音输出设备。"));
@@ -218,10 +195,8 @@ TEST(StoreAmbient, AFailedStartShowsItsMessageUntilTheRoundsOwn)
     EXPECT_EQ(store.toastMessage(), QStringLiteral("开始这一轮。先只做好眼前的一小段。"));
 }
 
-TEST(StoreAmbient, DeselectingTheLastSoundStopsTheMix)
+TEST_F(StoreAmbient, DeselectingTheLastSoundStopsTheMix)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
     store.toggleAmbientSound(AmbientSound::fire);
     EXPECT_TRUE(store.isAmbientPlaying());
     store.toggleAmbientSound(AmbientSound::brownNoise);
@@ -232,10 +207,8 @@ TEST(StoreAmbient, DeselectingTheLastSoundStopsTheMix)
     EXPECT_EQ(h.ambient.stopCalls, 1);
 }
 
-TEST(StoreMusic, TestMusicSaysItConnectsThenWhatPlaysOrWhy)
+TEST_F(StoreMusic, TestMusicSaysItConnectsThenWhatPlaysOrWhy)
 {
-    StoreHarness h;
-    AppStore &store = h.open();
     store.testMusic();
     EXPECT_EQ(store.musicMessageText(), QStringLiteral("正在连接“音乐播放器”…"));
     ASSERT_EQ(h.music.requests.size(), 1);
@@ -243,11 +216,11 @@ TEST(StoreMusic, TestMusicSaysItConnectsThenWhatPlaysOrWhy)
     h.music.answer(true, QStringLiteral("晴天 — 周杰伦"));
     EXPECT_EQ(store.musicMessageText(), QStringLiteral("正在播放：晴天 — 周杰伦"));
 
-    AppSettings s = store.settings();
-    s.musicService = MusicService::netEase;
-    s.musicSource = MusicSource::playlist;
-    s.playlistName = QStringLiteral("深夜");
-    store.setSettings(s);
+    h.edit([](AppSettings &s) {
+        s.musicService = MusicService::netEase;
+        s.musicSource = MusicSource::playlist;
+        s.playlistName = QStringLiteral("深夜");
+    });
     store.testMusic();
     EXPECT_EQ(store.musicMessageText(), QStringLiteral("正在连接“网易云音乐”…"));
     EXPECT_EQ(h.music.requests.back().playlistName, QStringLiteral("深夜"));
@@ -256,8 +229,7 @@ TEST(StoreMusic, TestMusicSaysItConnectsThenWhatPlaysOrWhy)
     EXPECT_EQ(store.musicMessageText(), QStringLiteral("播放失败：没有找到网易云音乐客户端"));
 
     // A round ended early with auto-play asks again; abandoning its review clears the line.
-    s.autoPlayMusic = true;
-    store.setSettings(s);
+    h.edit([](AppSettings &s) { s.autoPlayMusic = true; });
     store.startSession();
     h.advance(30);
     store.finishSession(false);
@@ -267,10 +239,8 @@ TEST(StoreMusic, TestMusicSaysItConnectsThenWhatPlaysOrWhy)
     EXPECT_TRUE(store.musicMessageText().isEmpty());
 
     // A round that runs out asks too.
-    s.selectedDurationMinutes = 1;
-    store.setSettings(s);
     h.random.queued = {240};
-    store.startSession();
+    store.startSession(1);
     h.advance(61);
     EXPECT_EQ(store.phase(), SessionPhase::completed);
     EXPECT_EQ(h.music.calls, 4);

@@ -82,11 +82,8 @@ TEST(Insights, TheWeekStaysSevenCalendarDaysAcrossADaylightSavingChange)
                                       session("2026-03-28T22:30:00Z", 60)};   // 23:30 on the 28th
     const auto week = weeklySummaries(archive, cal);
     ASSERT_EQ(week.size(), 7);
-    QList<QDate> dates;
-    for (const auto &d : week)
-        dates.append(d.date.date());
-    EXPECT_EQ(dates.first(), QDate(2026, 3, 25));
-    EXPECT_EQ(dates.last(), QDate(2026, 3, 31));
+    EXPECT_EQ(week.first().date.date(), QDate(2026, 3, 25));
+    EXPECT_EQ(week.last().date.date(), QDate(2026, 3, 31));
     EXPECT_EQ(week[3].minutes, 1);  // 28th
     EXPECT_EQ(week[4].minutes, 20); // 29th
     EXPECT_EQ(week[5].minutes, 10); // 30th
@@ -112,9 +109,7 @@ TEST(Insights, CapacityIsTheUpperMedianOfRecentSpans)
     EXPECT_EQ(attentionCapacityMinutes({session("2026-12-01T00:00:00Z", 9000, 5)}), 120);
 
     // Only the newest twelve count: a thirteenth long round changes nothing.
-    QList<StudySession> thirteen;
-    for (int i = 0; i < 12; ++i)
-        thirteen.append(session("2026-12-01T00:00:00Z", 600, 4));
+    QList<StudySession> thirteen(12, session("2026-12-01T00:00:00Z", 600, 4));
     thirteen.append(session("2026-11-01T00:00:00Z", 6000, 4));
     EXPECT_EQ(attentionCapacityMinutes(thirteen), 10);
 }

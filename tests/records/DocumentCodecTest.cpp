@@ -5,8 +5,6 @@
 
 #include <QFile>
 
-#include <simdjson.h>
-
 using namespace tessary;
 
 namespace {
@@ -29,98 +27,63 @@ std::string encode(const PersistedData &d)
 // The fixed document the golden file holds.
 PersistedData goldenData()
 {
-    PersistedData d;
-    d.settings = fixtures::richSettings();
-    StudySession s;
-    s.id = *Uuid::parse(std::string_view("6B1D5C1E-3A77-4F2B-9C1D-0E2F3A4B5C6D"));
-    s.startedAt = *Timestamp::parseIso8601("2026-12-06T01:30:00Z");
-    s.endedAt = Timestamp::parseIso8601("2026-12-06T02:21:07Z")->addMSecs(640); // fraction dropped on write
-    s.taskName = QStringLiteral("高等数学");
-    s.plannedMinutes = 50;
-    s.focusedSeconds = 2990;
-    s.reminderMinimumMinutes = 3;
-    s.reminderMaximumMinutes = 5;
-    s.microBreakSeconds = 10;
-    s.events = {FocusEvent{*Uuid::parse(std::string_view("A0000000-0000-4000-8000-000000000001")),
-                           *Timestamp::parseIso8601("2026-12-06T01:34:10Z"), 250, FocusEventKind::reminder},
-                FocusEvent{*Uuid::parse(std::string_view("A0000000-0000-4000-8000-000000000002")),
-                           *Timestamp::parseIso8601("2026-12-06T01:40:00Z"), 590, FocusEventKind::mindWander}};
-    s.startEnergy = 4;
-    s.endEnergy = 3;
-    s.focusRating = 5;
-    s.completed = true;
-    s.note = QStringLiteral("逗号, \"引号\"\n换行\t制表 \\ 反斜杠 \u0001");
+    const auto id = [](const char *text) { return *Uuid::parse(std::string_view(text)); };
+    const auto at = [](const char *iso) { return *Timestamp::parseIso8601(iso); };
+    const StudySession s{
+        .id = id("6B1D5C1E-3A77-4F2B-9C1D-0E2F3A4B5C6D"), .startedAt = at("2026-12-06T01:30:00Z"),
+        .endedAt = at("2026-12-06T02:21:07Z").addMSecs(640), // the fraction is dropped on writing
+        .taskName = QStringLiteral("高等数学"), .plannedMinutes = 50, .focusedSeconds = 2990,
+        .reminderMinimumMinutes = 3, .reminderMaximumMinutes = 5, .microBreakSeconds = 10,
+        .events = {{id("A0000000-0000-4000-8000-000000000001"), at("2026-12-06T01:34:10Z"), 250,
+                    FocusEventKind::reminder},
+                   {id("A0000000-0000-4000-8000-000000000002"), at("2026-12-06T01:40:00Z"), 590,
+                    FocusEventKind::mindWander}},
+        .startEnergy = 4, .endEnergy = 3, .focusRating = 5, .completed = true,
+        .note = QStringLiteral("逗号, \"引号\"\n换行\t制表 \\ 反斜杠 \u0001")};
     StudySession older = s;
-    older.id = *Uuid::parse(std::string_view("6B1D5C1E-3A77-4F2B-9C1D-0E2F3A4B5C6E"));
+    older.id = id("6B1D5C1E-3A77-4F2B-9C1D-0E2F3A4B5C6E");
     older.taskName.reset();
     older.events.clear();
     older.completed = false;
     older.note.clear();
-    d.sessions = {s, older};
-    return d;
-}
-
-// Walks a parsed document and reports the first object whose keys are out of order.
-bool keysSorted(simdjson::dom::element e, std::string &where)
-{
-    using namespace simdjson::dom;
-    if (e.is_object()) {
-        std::string_view previous;
-        bool first = true;
-        for (key_value_pair kv : object(e)) {
-            if (!first && !(previous < kv.key)) {
-                where = std::string(kv.key);
-                return false;
-            }
-            first = false;
-            previous = kv.key;
-            if (!keysSorted(kv.value, where))
-                return false;
-        }
-    } else if (e.is_array()) {
-        for (element item : array(e))
-            if (!keysSorted(item, where))
-                return false;
-    }
-    return true;
+    return {fixtures::richSettings(), {s, older}};
 }
 
 } // namespace
 
-TEST(DocumentEncoding, MatchesTheGoldenDocumentByteForByte)
+TEST(DocumentEncoding, WritesTheGoldenDocumentAndReadsItBackToTheSameBytes)
 {
     const std::string golden = readTestFile("golden.json");
     ASSERT_FALSE(golden.empty());
     EXPECT_EQ(encode(goldenData()), golden);
-}
-
-TEST(DocumentEncoding, DecodingThenEncodingACanonicalDocumentGivesTheSameBytes)
-{
-    const std::string golden = readTestFile("golden.json");
     const auto decoded = decodeDocument(golden);
     ASSERT_TRUE(decoded.data) << decoded.error;
     EXPECT_EQ(encode(*decoded.data), golden);
 
     // A whole archive survives too, record for record.
     PersistedData big{fixtures::richSettings(), fixtures::makeArchive(300)};
-    const std::string bytes = encode(big);
-    const auto back = decodeDocument(bytes);
+    const auto back = decodeDocument(encode(big));
     ASSERT_TRUE(back.data) << back.error;
     EXPECT_EQ(*back.data, big);
 }
 
-TEST(DocumentEncoding, SortsKeysAtEveryLevel)
+// The golden document fixes the order of every named key; the volumes map holds names of
+// any script, which sort by their UTF-8 bytes (in UTF-16 order the rain cloud, a surrogate
+// pair, would come before the fullwidth A).
+TEST(DocumentEncoding, SortsMapKeysByTheirUtf8Bytes)
 {
     PersistedData d = goldenData();
     d.settings.ambientVolumes = QMap<QString, double>{
         {QStringLiteral("wind"), 0.1}, {QStringLiteral("brownNoise"), 1.0}, {QStringLiteral("乙"), 0.3},
         {QStringLiteral("birds"), 0.0}, {QStringLiteral("\U0001F327"), 0.2}, {QStringLiteral("\uFF21"), 0.4}};
     const std::string bytes = encode(d);
-    simdjson::dom::parser parser;
-    simdjson::dom::element root;
-    ASSERT_FALSE(parser.parse(bytes).get(root));
-    std::string where;
-    EXPECT_TRUE(keysSorted(root, where)) << "out of order at " << where;
+    std::size_t previous = 0;
+    for (const std::string key : {"birds", "brownNoise", "wind", "乙", "\uFF21", "\U0001F327"}) {
+        const auto at = bytes.find('"' + key + "\": ");
+        ASSERT_NE(at, std::string::npos) << key;
+        EXPECT_GT(at, previous) << key;
+        previous = at;
+    }
 }
 
 TEST(DocumentEncoding, LeavesAbsentOptionalsOutAndRefusesNonFiniteVolumes)
@@ -128,8 +91,7 @@ TEST(DocumentEncoding, LeavesAbsentOptionalsOutAndRefusesNonFiniteVolumes)
     PersistedData d;
     d.settings.ambientFollowsFocus.reset();
     d.settings.selectedTaskName.reset();
-    StudySession s;
-    d.sessions = {s};
+    d.sessions = {StudySession()};
     const std::string bytes = encode(d);
     EXPECT_EQ(bytes.find("ambientFollowsFocus"), std::string::npos);
     EXPECT_EQ(bytes.find("taskName\""), std::string::npos);
@@ -154,23 +116,30 @@ TEST(DocumentDecoding, OlderSettingsWithoutTheOptionalMembersStayWithoutThem)
     EXPECT_TRUE(s.effectiveAmbientFollowsFocus());
     EXPECT_FLOAT_EQ(s.ambientLevels().master, 0.49f);
     EXPECT_EQ(s.effectiveMusicService(), MusicService::appleMusic);
+    EXPECT_EQ(s.effectiveAppearanceMode(), AppearanceMode::dark);
+    EXPECT_TRUE(s.effectiveFloatingTimerOnMinimize());
+    EXPECT_FALSE(s.effectiveFloatingSignalButtons());
+    EXPECT_DOUBLE_EQ(s.ambientVolume(AmbientSound::fire), 0.7);
     // The session without a task keeps no task, and writing it back adds nothing.
     ASSERT_EQ(decoded.data->sessions.size(), 1);
     EXPECT_FALSE(decoded.data->sessions.front().taskName);
     EXPECT_EQ(encode(*decoded.data), legacy);
 }
 
-TEST(DocumentDecoding, NullOptionalsReadAsAbsentAndUnknownKeysAreIgnored)
+// Also whole numbers written as decimals, which other writers produce.
+TEST(DocumentDecoding, NullOptionalsReadAsAbsentUnknownKeysAreIgnoredAndDecimalWholesAccepted)
 {
     std::string doc = readTestFile("legacy-settings.json");
     doc.replace(doc.find("\"autoPlayMusic\""), 0,
                 "\"appearanceMode\": null, \"taskNames\": null, \"futureFeature\": {\"x\": [1, 2]}, ");
     doc.replace(doc.find("\"completed\""), 0, "\"taskName\": null, \"mood\": \"good\", ");
+    doc.replace(doc.find("\"selectedDurationMinutes\": 50"), 29, "\"selectedDurationMinutes\": 5.0e1");
     const auto decoded = decodeDocument(doc);
     ASSERT_TRUE(decoded.data) << decoded.error;
     EXPECT_FALSE(decoded.data->settings.appearanceMode);
     EXPECT_FALSE(decoded.data->settings.taskNames);
     EXPECT_FALSE(decoded.data->sessions.front().taskName);
+    EXPECT_EQ(decoded.data->settings.selectedDurationMinutes, 50);
 }
 
 // A member nobody reads is still held to the whole grammar, to its last byte; only its numbers
@@ -193,15 +162,6 @@ TEST(DocumentDecoding, UnknownMembersAreCheckedWholeButMayHoldAnyNumber)
         EXPECT_FALSE(withMember(bad).data) << bad;
     EXPECT_TRUE(withMember(std::string(900, '[') + std::string(900, ']')).data);
     EXPECT_FALSE(withMember(std::string(1200, '[') + std::string(1200, ']')).data) << "deeper than any document of ours";
-}
-
-TEST(DocumentDecoding, WholeNumbersWrittenAsDecimalsAreAccepted)
-{
-    std::string doc = readTestFile("legacy-settings.json");
-    doc.replace(doc.find("\"selectedDurationMinutes\": 50"), 29, "\"selectedDurationMinutes\": 5.0e1");
-    const auto decoded = decodeDocument(doc);
-    ASSERT_TRUE(decoded.data) << decoded.error;
-    EXPECT_EQ(decoded.data->settings.selectedDurationMinutes, 50);
 }
 
 // Each mutation of a valid document must make the whole document fail.
@@ -232,8 +192,14 @@ TEST(DocumentDecoding, AnyBrokenPartFailsTheWholeDocument)
         {"51F0C2A4-", "51F0C2A4"},                                          // malformed UUID
         {"\"sessions\": [", "\"sessions\": 5, \"old\": ["},                // wrong container
         {"\"settings\"", "\"settingz\""},                                   // root member missing
+        // Optional members with the wrong type.
+        {"\"autoPlayMusic\"", "\"appearanceMode\": \"sepia\", \"autoPlayMusic\""},
+        {"\"autoPlayMusic\"", "\"ambientVolumes\": {\"rain\": \"loud\"}, \"autoPlayMusic\""},
+        {"\"autoPlayMusic\"", "\"ambientSounds\": [\"rain\", 3], \"autoPlayMusic\""},
+        {"\"autoPlayMusic\"", "\"ambientMasterVolume\": true, \"autoPlayMusic\""},
+        {"\"autoPlayMusic\"", "\"taskNames\": \"Math\", \"autoPlayMusic\""},
+        {"\"autoPlayMusic\"", "\"floatingSignalButtons\": \"yes\", \"autoPlayMusic\""},
     };
-    int tried = 0;
     for (const Case &c : cases) {
         std::string doc = legacy;
         const auto at = doc.find(c.find);
@@ -242,17 +208,6 @@ TEST(DocumentDecoding, AnyBrokenPartFailsTheWholeDocument)
         const auto r = decodeDocument(doc);
         EXPECT_FALSE(r.data) << "accepted: " << c.find << " -> " << c.replace;
         EXPECT_FALSE(r.error.empty());
-        ++tried;
-    }
-    EXPECT_EQ(tried, int(std::size(cases)));
-
-    // Optional members with the wrong type fail too.
-    for (const char *bad : {"\"appearanceMode\": \"sepia\", ", "\"ambientVolumes\": {\"rain\": \"loud\"}, ",
-                            "\"ambientSounds\": [\"rain\", 3], ", "\"ambientMasterVolume\": true, ",
-                            "\"taskNames\": \"Math\", ", "\"floatingSignalButtons\": \"yes\", "}) {
-        std::string doc = legacy;
-        doc.replace(doc.find("\"autoPlayMusic\""), 0, bad);
-        EXPECT_FALSE(decodeDocument(doc).data) << bad;
     }
 }
 
@@ -264,8 +219,6 @@ TEST(DocumentDecoding, RefusesMalformedBytesWithoutCrashing)
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
     for (const std::string &bad : {legacy.substr(0, legacy.size() / 2), invalidUtf8, deep, std::string(),
                                    std::string("\0\0\0", 3), std::string("null"), std::string("[]"),
-                                   std::string("{\"settings\": {}, \"sessions\": []}")}) {
-        const auto r = decodeDocument(bad);
-        EXPECT_FALSE(r.data);
-    }
+                                   std::string("{\"settings\": {}, \"sessions\": []}")})
+        EXPECT_FALSE(decodeDocument(bad).data) << bad.substr(0, 40);
 }

@@ -29,21 +29,12 @@ void writeAll(const QString &path, const QByteArray &bytes)
 }
 
 // Collects what the application logs while alive.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        s_lines.clear();
-        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &msg) {
-            s_lines.append(msg);
-        });
-    }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    const QStringList &lines() const { return s_lines; }
-
-private:
-    static inline QStringList s_lines;
-    QtMessageHandler m_previous;
+struct LogCapture {
+    static inline QStringList lines;
+    QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &msg) { lines.append(msg); });
+    LogCapture() { lines.clear(); }
+    ~LogCapture() { qInstallMessageHandler(previous); }
 };
 
 class PersistenceTest : public ::testing::Test {
@@ -121,82 +112,61 @@ TEST_F(PersistenceTest, AnUndecodableDocumentIsKeptBeforeAnythingCanOverwriteIt)
     EXPECT_TRUE(QFileInfo(r.preservedCopyPath)
                     .fileName()
                     .contains(QRegularExpression(QStringLiteral("^focus-data\\.unreadable-\\d{8}T\\d{6}Z\\.json$"))));
-    ASSERT_EQ(log.lines().size(), 1);
-    EXPECT_TRUE(log.lines().front().contains(r.preservedCopyPath));
+    ASSERT_EQ(log.lines.size(), 1);
+    EXPECT_TRUE(log.lines.front().contains(r.preservedCopyPath));
 
     // The next save replaces the original; the copy stays.
-    ASSERT_TRUE(Persistence::save(file(), AppSettings(), {}));
-    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
-
-    // A second unreadable launch in the same second does not overwrite the first copy.
-    writeAll(file(), "garbage");
-    const auto again = Persistence::load(file());
-    EXPECT_NE(again.preservedCopyPath, r.preservedCopyPath);
-    EXPECT_EQ(readAll(again.preservedCopyPath), "garbage");
-    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
-}
-
-TEST_F(PersistenceTest, ADocumentMissingARequiredMemberFallsBackToDefaults)
-{
     ASSERT_TRUE(Persistence::save(file(), fixtures::richSettings(), fixtures::makeArchive(3)));
-    QByteArray bytes = readAll(file());
-    bytes.replace("\"autoPlayMusic\": true,", "");
-    writeAll(file(), bytes);
-    const auto r = Persistence::load(file());
-    EXPECT_EQ(r.outcome, Persistence::LoadOutcome::unreadable);
-    EXPECT_EQ(r.data.settings, AppSettings());
-    EXPECT_TRUE(r.data.sessions.isEmpty());
+    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
+
+    // A second unreadable launch in the same second does not overwrite the first copy. A
+    // document missing one required member is unreadable as a whole: none of it is taken.
+    QByteArray partial = readAll(file());
+    partial.replace("\"autoPlayMusic\": true,", "");
+    writeAll(file(), partial);
+    const auto again = Persistence::load(file());
+    EXPECT_EQ(again.outcome, Persistence::LoadOutcome::unreadable);
+    EXPECT_EQ(again.data, PersistedData());
+    EXPECT_NE(again.preservedCopyPath, r.preservedCopyPath);
+    EXPECT_EQ(readAll(again.preservedCopyPath), partial);
+    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
 }
 
+// A save that cannot happen logs one line and leaves the old document and the caller's state
+// alone: a directory where the file should be, a file where the directory should be, and a
+// directory the user may not write to.
 TEST_F(PersistenceTest, AFailedSaveLogsAndLeavesTheOldDocument)
 {
     ASSERT_TRUE(Persistence::save(file(), AppSettings(), fixtures::makeArchive(2)));
     const QByteArray before = readAll(file());
-
-    // A directory where the file should be: the replacement cannot happen.
-    const QString blocked = dir.filePath(QStringLiteral("blocked/focus-data.json"));
-    QDir().mkpath(blocked);
-    LogCapture log;
-    EXPECT_FALSE(Persistence::save(blocked, AppSettings(), {}));
-    // A file where the directory should be: the directory cannot be made.
+    const auto sessions = fixtures::makeArchive(5);
+    const auto failsLoggingOnce = [&](const QString &path) {
+        LogCapture log;
+        const bool saved = Persistence::save(path, AppSettings(), sessions);
+        return !saved && log.lines.size() == 1
+               && log.lines.front().startsWith(QStringLiteral("Tessary save failed: "));
+    };
+    QDir().mkpath(dir.filePath(QStringLiteral("blocked/focus-data.json")));
+    EXPECT_TRUE(failsLoggingOnce(dir.filePath(QStringLiteral("blocked/focus-data.json"))));
     writeAll(dir.filePath(QStringLiteral("plainfile")), "x");
-    EXPECT_FALSE(Persistence::save(dir.filePath(QStringLiteral("plainfile/Tessary/focus-data.json")), AppSettings(), {}));
-    ASSERT_EQ(log.lines().size(), 2);
-    for (const QString &line : log.lines())
-        EXPECT_TRUE(line.startsWith(QStringLiteral("Tessary save failed: "))) << line.toStdString();
-    EXPECT_EQ(readAll(file()), before);
-}
+    EXPECT_TRUE(failsLoggingOnce(dir.filePath(QStringLiteral("plainfile/Tessary/focus-data.json"))));
 
-TEST_F(PersistenceTest, AReadOnlyDirectoryFailsTheSaveAndKeepsTheOldDocument)
-{
-    ASSERT_TRUE(Persistence::save(file(), AppSettings(), fixtures::makeArchive(2)));
-    const QByteArray before = readAll(file());
     const QString folder = dir.filePath(QStringLiteral("Tessary"));
     const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
     QFile::setPermissions(dir.path(), readOnly);
     QFile::setPermissions(folder, readOnly);
-    const auto sessions = fixtures::makeArchive(5);
-
     // Root writes anywhere, so as root the save runs in a child process as "nobody".
-    auto attempt = [&] {
-        LogCapture log;
-        const bool saved = Persistence::save(file(), AppSettings(), sessions);
-        return !saved && log.lines().size() == 1
-               && log.lines().front().startsWith(QStringLiteral("Tessary save failed: "));
-    };
     bool failedAsExpected = false;
     if (geteuid() == 0) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            const bool ok = setgid(65534) == 0 && setuid(65534) == 0 && attempt();
-            _exit(ok ? 0 : 1);
-        }
+        if (child == 0)
+            _exit(setgid(65534) == 0 && setuid(65534) == 0 && failsLoggingOnce(file()) ? 0 : 1);
         int status = 0;
         waitpid(child, &status, 0);
         failedAsExpected = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     } else {
-        failedAsExpected = attempt();
+        failedAsExpected = failsLoggingOnce(file());
     }
     QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
     QFile::setPermissions(dir.path(), readOnly | QFileDevice::WriteOwner);
@@ -226,37 +196,24 @@ StudySession csvSession(const char *startedUtc, std::int64_t focusedSeconds)
 const QByteArray kHeader = "开始时间,任务,计划分钟,专注分钟,完成,专注评分,开始精力,结束精力,走神次数,疲劳次数,提示次数,备注\n";
 } // namespace
 
-TEST(Csv, EmptyArchiveIsTheHeaderLineAlone)
-{
-    EXPECT_EQ(Persistence::csvText({}, QTimeZone::utc()), kHeader);
-}
-
+// Oldest first, no line feed after the last row, quoted texts, minutes rounded half up (90 s
+// is 2), counts that leave pauses out, and nothing but the header for an empty archive.
 TEST(Csv, RowsRunOldestFirstWithoutATrailingLineFeed)
 {
+    EXPECT_EQ(Persistence::csvText({}, QTimeZone::utc()), kHeader);
     StudySession newer = csvSession("2026-12-06T13:00:00Z", 1500);
     newer.taskName = QStringLiteral(" 数学 ");
     newer.completed = true;
     newer.events = {FocusEvent{{}, {}, 0, FocusEventKind::mindWander}, FocusEvent{{}, {}, 0, FocusEventKind::fatigue},
-                    FocusEvent{{}, {}, 0, FocusEventKind::reminder}, FocusEvent{{}, {}, 0, FocusEventKind::mindWander}};
-    StudySession older = csvSession("2026-12-05T23:59:59Z", 89);
+                    FocusEvent{{}, {}, 0, FocusEventKind::reminder}, FocusEvent{{}, {}, 0, FocusEventKind::pause},
+                    FocusEvent{{}, {}, 0, FocusEventKind::mindWander}};
+    StudySession older = csvSession("2026-12-05T23:59:59Z", 90);
+    older.taskName = QStringLiteral(" \n ");
     older.note = QStringLiteral("a, \"b\"\nc");
     const QByteArray csv = Persistence::csvText({newer, older}, QTimeZone("Asia/Shanghai"));
     EXPECT_EQ(csv, kHeader
-                       + "2026-12-06 07:59:59,\"未分类\",25,1,否,4,5,2,0,0,0,\"a, \"\"b\"\"\nc\"\n"
+                       + "2026-12-06 07:59:59,\"未分类\",25,2,否,4,5,2,0,0,0,\"a, \"\"b\"\"\nc\"\n"
                          "2026-12-06 21:00:00,\"数学\",25,25,是,4,5,2,2,1,1,\"\"");
-}
-
-TEST(Csv, MinutesRoundHalvesUp)
-{
-    const QByteArray csv = Persistence::csvText(
-        {csvSession("2026-01-01T00:00:01Z", 90), csvSession("2026-01-01T00:00:02Z", 29),
-         csvSession("2026-01-01T00:00:03Z", 1500)},
-        QTimeZone::utc());
-    const QList<QByteArray> rows = csv.split('\n');
-    ASSERT_EQ(rows.size(), 4);
-    EXPECT_EQ(rows[1].split(',')[3], "2");
-    EXPECT_EQ(rows[2].split(',')[3], "0");
-    EXPECT_EQ(rows[3].split(',')[3], "25");
 }
 
 TEST(Csv, StartTimesFollowTheZoneAcrossDaylightSavingChanges)

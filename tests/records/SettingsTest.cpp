@@ -14,59 +14,22 @@ AppSettings withTasks(QStringList tasks, std::optional<QString> selected = std::
 }
 } // namespace
 
-TEST(Settings, EnumerationStringsRoundTripAndUnknownsAreNoValue)
-{
-    for (auto s : allCases<AmbientSound>())
-        EXPECT_EQ(enumFromString<AmbientSound>(enumString(s)), s);
-    EXPECT_EQ(enumLabel(AppSection::history), QStringLiteral("记录"));
-    EXPECT_EQ(enumFromString<MusicService>(QStringLiteral("网易云音乐")), MusicService::netEase);
-    EXPECT_FALSE(enumFromString<AppearanceMode>(std::string_view("Dark")));
-    EXPECT_FALSE(enumFromString<AmbientSound>(std::string_view("thunder")));
-}
-
-TEST(Settings, AbsentOptionalsReadAsTheirDefaults)
-{
-    AppSettings s;
-    s.musicService.reset();
-    s.appearanceMode.reset();
-    s.floatingTimerOnMinimize.reset();
-    s.floatingSignalButtons.reset();
-    s.ambientFollowsFocus.reset();
-    s.ambientMasterVolume.reset();
-    s.ambientVolumes.reset();
-    s.ambientSounds.reset();
-    EXPECT_EQ(s.effectiveMusicService(), MusicService::appleMusic);
-    EXPECT_EQ(s.effectiveAppearanceMode(), AppearanceMode::dark);
-    EXPECT_TRUE(s.effectiveFloatingTimerOnMinimize());
-    EXPECT_FALSE(s.effectiveFloatingSignalButtons());
-    EXPECT_TRUE(s.effectiveAmbientFollowsFocus());
-    EXPECT_FLOAT_EQ(s.ambientLevels().master, 0.49f);
-    EXPECT_TRUE(s.selectedAmbientSounds().isEmpty());
-    EXPECT_DOUBLE_EQ(s.ambientVolume(AmbientSound::fire), 0.7);
-}
-
-TEST(Settings, SelectionSkipsUnknownSoundsAndKeepsOrderAndDuplicates)
+// The selection keeps stored order and duplicates and skips names of no sound; the mixer gets
+// the squared volumes of the selected sounds (0.7 when none is stored) and nothing of the rest.
+TEST(Settings, SelectedSoundsGetTheirSquaredVolumesAndTheRestNothing)
 {
     AppSettings s;
     s.ambientSounds = QStringList{QStringLiteral("fire"), QStringLiteral("thunder"), QStringLiteral("rain"),
                                   QStringLiteral("fire")};
-    EXPECT_EQ(s.selectedAmbientSounds(),
-              (QList<AmbientSound>{AmbientSound::fire, AmbientSound::rain, AmbientSound::fire}));
-}
-
-TEST(Settings, LevelsSquareSelectedVolumesAndZeroTheRest)
-{
-    AppSettings s;
-    s.ambientSounds = QStringList{QStringLiteral("rain"), QStringLiteral("fire")};
     s.ambientVolumes = QMap<QString, double>{{QStringLiteral("rain"), 0.5}, {QStringLiteral("wind"), 0.9}};
     s.ambientMasterVolume.reset();
+    EXPECT_EQ(s.selectedAmbientSounds(),
+              (QList<AmbientSound>{AmbientSound::fire, AmbientSound::rain, AmbientSound::fire}));
     const AmbientLevels l = s.ambientLevels();
-    EXPECT_FLOAT_EQ(l.level(AmbientSound::rain), 0.25f);
-    EXPECT_FLOAT_EQ(l.level(AmbientSound::fire), 0.49f);
-    EXPECT_EQ(l.level(AmbientSound::wind), 0.0f); // has a volume but is not selected
-    for (auto other : {AmbientSound::waves, AmbientSound::stream, AmbientSound::birds, AmbientSound::crickets,
-                       AmbientSound::brownNoise})
-        EXPECT_EQ(l.level(other), 0.0f);
+    for (auto sound : allCases<AmbientSound>()) { // wind has a volume but is not selected
+        const float expected = sound == AmbientSound::rain ? 0.25f : sound == AmbientSound::fire ? 0.49f : 0.0f;
+        EXPECT_FLOAT_EQ(l.level(sound), expected) << enumString(sound);
+    }
     EXPECT_FLOAT_EQ(l.master, 0.49f);
 }
 
@@ -77,57 +40,52 @@ TEST(SettingsNormalisation, CleansDeduplicatesAndCutsTheTaskList)
                                                         QStringLiteral("Éclair"), QStringLiteral("eclair"),
                                                         QString(), QStringLiteral(" \u3000 "), fifty}));
     EXPECT_EQ(*n.taskNames, (QStringList{QStringLiteral("Math"), QStringLiteral("Éclair"), fifty.left(40)}));
-}
-
-TEST(SettingsNormalisation, AbsentTaskListBecomesAnEmptyOne)
-{
-    AppSettings s;
-    s.taskNames.reset();
-    EXPECT_EQ(normalizedSettings(s).taskNames, QStringList());
+    AppSettings absent;
+    absent.taskNames.reset();
+    EXPECT_EQ(normalizedSettings(absent).taskNames, QStringList()); // an absent list becomes an empty one
 }
 
 TEST(SettingsNormalisation, SelectionMustMatchExactlyUpToCanonicalEquivalence)
 {
-    EXPECT_FALSE(normalizedSettings(withTasks({QStringLiteral("Math")}, QStringLiteral("math"))).selectedTaskName);
-    EXPECT_EQ(normalizedSettings(withTasks({QStringLiteral("Math")}, QStringLiteral("  Math "))).selectedTaskName,
-              QStringLiteral("Math"));
-    // Composed list entry, decomposed selection: the same text.
-    EXPECT_TRUE(normalizedSettings(withTasks({QStringLiteral("caf\u00E9")}, QStringLiteral("cafe\u0301")))
-                    .selectedTaskName.has_value());
-    // A selection of a name the list dropped as a duplicate is gone too.
-    EXPECT_FALSE(normalizedSettings(withTasks({QStringLiteral("Math"), QStringLiteral("math")}, QStringLiteral("math")))
-                     .selectedTaskName);
-    EXPECT_FALSE(normalizedSettings(withTasks({QStringLiteral("Math")})).selectedTaskName);
+    const struct {
+        QStringList tasks;
+        std::optional<QString> selected;
+        std::optional<QString> expected;
+    } cases[] = {
+        {{QStringLiteral("Math")}, QStringLiteral("math"), std::nullopt},
+        {{QStringLiteral("Math")}, QStringLiteral("  Math "), QStringLiteral("Math")},
+        // Composed list entry, decomposed selection: the same text.
+        {{QStringLiteral("caf\u00E9")}, QStringLiteral("cafe\u0301"), QStringLiteral("cafe\u0301")},
+        // A selection of a name the list dropped as a duplicate is gone too.
+        {{QStringLiteral("Math"), QStringLiteral("math")}, QStringLiteral("math"), std::nullopt},
+        {{QStringLiteral("Math")}, std::nullopt, std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(normalizedSettings(withTasks(c.tasks, c.selected)).selectedTaskName, c.expected)
+            << c.tasks.join(u',').toStdString();
 }
 
 TEST(SettingsNormalisation, ClampsTheNumbers)
 {
-    AppSettings s;
-    s.reminderMinimumMinutes = 0;
-    s.reminderMaximumMinutes = 200;
-    s.microBreakSeconds = 2;
-    s.selectedDurationMinutes = 0;
-    AppSettings n = normalizedSettings(s);
-    EXPECT_EQ(n.reminderMinimumMinutes, 1);
-    EXPECT_EQ(n.reminderMaximumMinutes, 90);
-    EXPECT_EQ(n.microBreakSeconds, 5);
-    EXPECT_EQ(n.selectedDurationMinutes, 1);
-
-    s.reminderMinimumMinutes = 45;
-    s.reminderMaximumMinutes = 30;
-    s.selectedDurationMinutes = 5000;
-    s.microBreakSeconds = INT64_MAX;
-    n = normalizedSettings(s);
-    EXPECT_EQ(n.reminderMinimumMinutes, 45);
-    EXPECT_EQ(n.reminderMaximumMinutes, 45);
-    EXPECT_EQ(n.selectedDurationMinutes, 1440);
-    EXPECT_EQ(n.microBreakSeconds, 60);
-
-    s.reminderMinimumMinutes = INT64_MIN;
-    s.reminderMaximumMinutes = INT64_MIN;
-    n = normalizedSettings(s);
-    EXPECT_EQ(n.reminderMinimumMinutes, 1);
-    EXPECT_EQ(n.reminderMaximumMinutes, 1);
+    // Reminder minimum and maximum, micro-break seconds, round minutes: as set, then as kept.
+    const std::array<std::int64_t, 8> cases[] = {
+        {0, 200, 2, 0, 1, 90, 5, 1},
+        {45, 30, INT64_MAX, 5000, 45, 45, 60, 1440},
+        {INT64_MIN, INT64_MIN, INT64_MIN, INT64_MIN, 1, 1, 5, 1},
+        {61, 95, 61, 1441, 60, 90, 60, 1440},
+    };
+    for (const auto &c : cases) {
+        AppSettings s;
+        s.reminderMinimumMinutes = c[0];
+        s.reminderMaximumMinutes = c[1];
+        s.microBreakSeconds = c[2];
+        s.selectedDurationMinutes = c[3];
+        const AppSettings n = normalizedSettings(s);
+        EXPECT_EQ((std::array{n.reminderMinimumMinutes, n.reminderMaximumMinutes, n.microBreakSeconds,
+                              n.selectedDurationMinutes}),
+                  (std::array{c[4], c[5], c[6], c[7]}))
+            << c[0] << ' ' << c[1] << ' ' << c[2] << ' ' << c[3];
+    }
 }
 
 TEST(SettingsNormalisation, IsIdempotentAndLeavesOtherFieldsAlone)

@@ -17,12 +17,16 @@ TEST(Timestamp, WritesWholeSecondUtcWithZ)
     EXPECT_EQ(Timestamp::fromSecsSinceEpoch(951782400).toIso8601(), "2000-02-29T00:00:00Z");
 }
 
-TEST(Timestamp, ReadsTheInternetFormWithZoneDesignators)
+TEST(Timestamp, ReadsTheInternetFormWithZoneDesignatorsAndItsOwnText)
 {
-    EXPECT_EQ(Timestamp::parseIso8601("2026-12-06T13:35:14Z"), Timestamp::fromSecsSinceEpoch(1796564114));
-    EXPECT_EQ(Timestamp::parseIso8601("2026-12-06T21:35:14+08:00"), Timestamp::fromSecsSinceEpoch(1796564114));
-    EXPECT_EQ(Timestamp::parseIso8601("2026-12-06T08:35:14-05:00"), Timestamp::fromSecsSinceEpoch(1796564114));
+    for (const char *same : {"2026-12-06T13:35:14Z", "2026-12-06T21:35:14+08:00", "2026-12-06T08:35:14-05:00"})
+        EXPECT_EQ(Timestamp::parseIso8601(same), Timestamp::fromSecsSinceEpoch(1796564114)) << same;
     EXPECT_EQ(Timestamp::parseIso8601("2024-02-29T00:00:00Z"), Timestamp::fromSecsSinceEpoch(1709164800));
+    // Its own text reads back across the four-digit years.
+    for (std::int64_t s : {-62167219200LL, -1LL, 0LL, 86399LL, 1709164800LL, 253402300799LL}) {
+        const auto t = Timestamp::fromSecsSinceEpoch(s);
+        EXPECT_EQ(Timestamp::parseIso8601(t.toIso8601()), t) << s;
+    }
 }
 
 TEST(Timestamp, RefusesEverythingButWholeSecondsWithAZone)
@@ -34,14 +38,6 @@ TEST(Timestamp, RefusesEverythingButWholeSecondsWithAZone)
                             "2026-12-06t13:35:14Z", "+2026-12-06T13:35:14Z", "", "2026-12-06T13:35:14z",
                             "2026-00-10T00:00:00Z", "2026-01-00T00:00:00Z", "20x6-01-01T00:00:00Z"}) {
         EXPECT_FALSE(Timestamp::parseIso8601(bad).has_value()) << bad;
-    }
-}
-
-TEST(Timestamp, TextRoundTripsAcrossTheFourDigitYears)
-{
-    for (std::int64_t s : {-62167219200LL, -1LL, 0LL, 86399LL, 1709164800LL, 253402300799LL}) {
-        const auto t = Timestamp::fromSecsSinceEpoch(s);
-        EXPECT_EQ(Timestamp::parseIso8601(t.toIso8601()), t) << s;
     }
 }
 

@@ -25,7 +25,8 @@ const Buffer &shippedLoop(Loop loop)
     return it->second;
 }
 
-// The brightness each loop should have: rain and insects high, sea and wind low.
+// The brightness each loop should have: rain and insects high, sea and wind low, the ranges
+// far enough apart that rain is more than twice as bright as the waves.
 struct Character {
     Loop loop;
     double minCentroidHz, maxCentroidHz;
@@ -48,13 +49,7 @@ TEST_P(soundgen_EveryLoop, HasTheExactLengthTwoDistinctChannelsTheTargetLoudness
 
 TEST_P(soundgen_EveryLoop, WrapsWithoutASeam)
 {
-    const Buffer &b = shippedLoop(GetParam().loop);
-    for (const auto &c : b.channels) {
-        const auto s = testing::seam(c);
-        EXPECT_LE(s.jump, s.typicalJump);
-        EXPECT_LE(s.roughness, s.typicalRoughness);
-        EXPECT_LE(s.levelStep, s.typicalLevelStep);
-    }
+    testing::expectSeamless(shippedLoop(GetParam().loop));
 }
 
 TEST_P(soundgen_EveryLoop, HasTheBrightnessOfWhatItIsNamed)
@@ -70,12 +65,6 @@ INSTANTIATE_TEST_SUITE_P(Loops, soundgen_EveryLoop,
                                            Character{Loop::Fire, 300, 1500}, Character{Loop::Birds, 900, 3500},
                                            Character{Loop::Crickets, 3000, 5000}),
                          [](const auto &info) { return std::string(loopName(info.param.loop)); });
-
-TEST(soundgen_Loops, RainIsBrighterThanWavesAndCricketsBrighterThanWind)
-{
-    EXPECT_GT(spectralCentroid(shippedLoop(Loop::Rain)), 2.0 * spectralCentroid(shippedLoop(Loop::Waves)));
-    EXPECT_GT(spectralCentroid(shippedLoop(Loop::Crickets)), 1.5 * spectralCentroid(shippedLoop(Loop::Wind)));
-}
 
 TEST(soundgen_Loops, TheSameSeedGivesTheSameSamplesAndAnotherSeedDiffers)
 {

@@ -2,6 +2,8 @@
 
 #include "Signal.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -72,6 +74,17 @@ inline SeamReport seam(const Channel &x)
     return {std::fabs(double(x[0]) - x[n - 1]), quantile(steps, 0.999),
             rough(0), quantile(windows, 0.99),
             std::fabs(levelDb(0) - levelDb(-span)), quantile(levelSteps, 0.99)};
+}
+
+// Every channel wraps with no jump, roughness or level step beyond what the loop has inside.
+inline void expectSeamless(const Buffer &b)
+{
+    for (const auto &c : b.channels) {
+        const SeamReport s = seam(c);
+        EXPECT_LE(s.jump, s.typicalJump);
+        EXPECT_LE(s.roughness, s.typicalRoughness);
+        EXPECT_LE(s.levelStep, s.typicalLevelStep);
+    }
 }
 
 } // namespace tessary::soundgen::testing

@@ -49,29 +49,17 @@ QList<StudySession> makeArchive(int count, int eventsPerSession, Timestamp newes
 
 AppSettings richSettings()
 {
-    AppSettings s;
-    s.selectedDurationMinutes = 42;
-    s.reminderMinimumMinutes = 4;
-    s.reminderMaximumMinutes = 9;
-    s.microBreakSeconds = 12;
-    s.reminderSound = QStringLiteral("随机");
-    s.completionSound = QStringLiteral("Ping");
-    s.showNextReminder = true;
-    s.autoPlayMusic = true;
-    s.musicService = MusicService::netEase;
-    s.musicSource = MusicSource::playlist;
-    s.playlistName = QStringLiteral("专注 \"深夜\"");
-    s.appearanceMode = AppearanceMode::light;
-    s.floatingTimerOnMinimize = false;
-    s.floatingSignalButtons = true;
-    s.taskNames = QStringList{QStringLiteral("高等数学"), QStringLiteral("English reading")};
-    s.selectedTaskName = QStringLiteral("高等数学");
-    s.ambientSounds = QStringList{QStringLiteral("rain"), QStringLiteral("brownNoise")};
-    s.ambientVolumes = QMap<QString, double>{{QStringLiteral("rain"), 0.5}, {QStringLiteral("brownNoise"), 0.25}};
-    s.ambientMasterVolume = 0.6;
-    s.ambientFollowsFocus = false;
-    s.pauseOnLock = true;
-    return s;
+    return {.selectedDurationMinutes = 42, .reminderMinimumMinutes = 4, .reminderMaximumMinutes = 9,
+            .microBreakSeconds = 12, .reminderSound = QStringLiteral("随机"), .completionSound = QStringLiteral("Ping"),
+            .showNextReminder = true, .autoPlayMusic = true, .musicService = MusicService::netEase,
+            .musicSource = MusicSource::playlist, .playlistName = QStringLiteral("专注 \"深夜\""),
+            .appearanceMode = AppearanceMode::light, .floatingTimerOnMinimize = false, .floatingSignalButtons = true,
+            .taskNames = QStringList{QStringLiteral("高等数学"), QStringLiteral("English reading")},
+            .selectedTaskName = QStringLiteral("高等数学"),
+            .ambientSounds = QStringList{QStringLiteral("rain"), QStringLiteral("brownNoise")},
+            .ambientVolumes =
+                QMap<QString, double>{{QStringLiteral("rain"), 0.5}, {QStringLiteral("brownNoise"), 0.25}},
+            .ambientMasterVolume = 0.6, .ambientFollowsFocus = false, .pauseOnLock = true};
 }
 
 } // namespace tessary::fixtures

@@ -40,27 +40,25 @@ public:
     explicit ManualScheduler(ManualClock &clock) : m_clock(clock) {}
     void after(int ms, QObject *context, std::function<void()> work) override
     {
-        m_tasks.emplace(std::make_pair(m_clock.t.addMSecs(ms), m_seq++), Task{QPointer<QObject>(context), std::move(work)});
+        m_tasks.emplace(std::make_pair(m_clock.t.addMSecs(ms), m_seq++),
+                        std::make_pair(QPointer<QObject>(context), std::move(work)));
     }
     // Work waiting for its time (the code under test is idle until the clock moves).
     bool hasPending() const { return !m_tasks.empty(); }
     void runDue()
     {
         while (!m_tasks.empty() && m_tasks.begin()->first.first <= m_clock.t) {
-            auto task = std::move(m_tasks.begin()->second);
+            auto [context, work] = std::move(m_tasks.begin()->second);
             m_tasks.erase(m_tasks.begin());
-            if (task.context)
-                task.work();
+            if (context)
+                work();
         }
     }
 
 private:
-    struct Task {
-        QPointer<QObject> context;
-        std::function<void()> work;
-    };
     ManualClock &m_clock;
-    std::map<std::pair<Timestamp, int>, Task> m_tasks;
+    // Due time and order of arrival, to the context that must still exist and the work.
+    std::map<std::pair<Timestamp, int>, std::pair<QPointer<QObject>, std::function<void()>>> m_tasks;
     int m_seq = 0;
 };
 
@@ -74,20 +72,10 @@ class FakeAmbient final : public AmbientOutput {
 public:
     bool canPlay = true;
     bool playing = false;
-    int playCalls = 0;
     int stopCalls = 0;
     QList<AmbientLevels> levels;
-    bool play() override
-    {
-        ++playCalls;
-        playing = canPlay;
-        return canPlay;
-    }
-    void stop() override
-    {
-        ++stopCalls;
-        playing = false;
-    }
+    bool play() override { return playing = canPlay; }
+    void stop() override { playing = false; ++stopCalls; }
     void setLevels(const AmbientLevels &l) override { levels.append(l); }
 };
 
@@ -120,29 +108,29 @@ struct StoreHarness {
 
     AppStore &open(QTimeZone zone = QTimeZone::utc())
     {
-        StoreServices s;
-        s.clock = &clock;
-        s.random = &random;
-        s.scheduler = &scheduler;
-        s.sounds = &sounds;
-        s.ambient = &ambient;
-        s.music = &music;
-        s.dataFilePath = dataPath();
-        s.zone = zone;
-        store = std::make_unique<AppStore>(s);
+        store = std::make_unique<AppStore>(
+            StoreServices{&clock, &random, &scheduler, &sounds, &ambient, &music, dataPath(), zone});
         return *store;
     }
 
     // A store whose next round lasts `minutes`, with reminders drawn from the given interval.
     AppStore &openWith(std::int64_t minutes, std::int64_t reminderMin = 3, std::int64_t reminderMax = 5)
     {
-        AppStore &s = open();
-        AppSettings settings = s.settings();
-        settings.selectedDurationMinutes = minutes;
-        settings.reminderMinimumMinutes = reminderMin;
-        settings.reminderMaximumMinutes = reminderMax;
-        s.setSettings(settings);
-        return s;
+        open();
+        edit([&](AppSettings &s) {
+            s.selectedDurationMinutes = minutes;
+            s.reminderMinimumMinutes = reminderMin;
+            s.reminderMaximumMinutes = reminderMax;
+        });
+        return *store;
+    }
+
+    // Changes the settings the way the settings screen does: a copy, changed, handed back.
+    void edit(const std::function<void(AppSettings &)> &change)
+    {
+        AppSettings s = store->settings();
+        change(s);
+        store->setSettings(s);
     }
 
     // Moves time on, runs delayed work that fell due, and ticks like the 0.25 s timer would.

@@ -17,6 +17,7 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QRegularExpression>
 #include <QtTest/QTest>
 
 #include <memory>
@@ -33,43 +34,34 @@ QString run(const QString &program, const QStringList &args)
         return {};
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
+QString xdotool(const QStringList &args) { return run(u"xdotool"_qs, args); }
 
 QString hex(WId id) { return QStringLiteral("0x%1").arg(id, 0, 16); }
 
 // The mapped window with this exact title, or 0.
 WId mappedWindow(const QString &title)
 {
-    const QStringList ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                            QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')})
+    const QStringList ids = xdotool({u"search"_qs, u"--onlyvisible"_qs, u"--name"_qs, u'^' + title + u'$'})
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return ids.isEmpty() ? 0 : ids.front().toULongLong();
 }
 
-QString property(WId id, const char *name) { return run(QStringLiteral("xprop"), {QStringLiteral("-id"), hex(id), QLatin1String(name)}); }
+QString property(WId id, const char *name) { return run(u"xprop"_qs, {u"-id"_qs, hex(id), QLatin1String(name)}); }
 
-// Width, height and map state as xwininfo reports them.
+// Position, size and map state as xwininfo reports them.
 struct WinInfo {
     int x = 0, y = 0, width = 0, height = 0;
     QString mapState;
 };
 WinInfo winInfo(WId id)
 {
-    WinInfo info;
-    for (const QString &line : run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), hex(id)}).split(QLatin1Char('\n'))) {
-        const QString l = line.trimmed();
-        auto value = [&](const char *key) { return l.mid(int(qstrlen(key))).trimmed(); };
-        if (l.startsWith(QLatin1String("Absolute upper-left X:")))
-            info.x = value("Absolute upper-left X:").toInt();
-        else if (l.startsWith(QLatin1String("Absolute upper-left Y:")))
-            info.y = value("Absolute upper-left Y:").toInt();
-        else if (l.startsWith(QLatin1String("Width:")))
-            info.width = value("Width:").toInt();
-        else if (l.startsWith(QLatin1String("Height:")))
-            info.height = value("Height:").toInt();
-        else if (l.startsWith(QLatin1String("Map State:")))
-            info.mapState = value("Map State:");
-    }
-    return info;
+    const QString out = run(u"xwininfo"_qs, {u"-id"_qs, hex(id)});
+    auto field = [&](const char *key) {
+        const QString pattern = u"^\\s*"_qs + QLatin1String(key) + u":\\s*(.*)$"_qs;
+        return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(out).captured(1).trimmed();
+    };
+    return {field("Absolute upper-left X").toInt(), field("Absolute upper-left Y").toInt(), field("Width").toInt(),
+            field("Height").toInt(), field("Map State")};
 }
 
 const QString kPanelTitle = QStringLiteral("汀禾倒计时");
@@ -90,58 +82,88 @@ protected:
     ui::WindowController &windows() { return *g_app->windows; }
     QQuickWindow &mainWindow() { return *windows().mainWindow(); }
     WId mainId() { return mainWindow().winId(); }
+    QProcess other; // another application, where a case starts one
 
     void SetUp() override
     {
         // Every case starts from a shown main window, no round and the default sections.
         if (store().isSessionActive())
             store().abandonSession();
-        AppSettings s = store().settings();
-        s.floatingTimerOnMinimize.reset();
-        s.floatingSignalButtons.reset();
-        store().setSettings(s);
+        setSections(std::nullopt, std::nullopt);
         windows().showMainWindow();
         // Active, not only mapped: an activation still on its way would undo the next minimise.
         ASSERT_TRUE(QTest::qWaitFor([&] { return activeWindow() == mainId() && !panel(); }, 5000));
         QTest::qWait(100);
     }
+    void TearDown() override
+    {
+        if (other.state() != QProcess::NotRunning) {
+            other.kill();
+            other.waitForFinished();
+        }
+    }
 
+    void setSections(std::optional<bool> timer, std::optional<bool> signalButtons)
+    {
+        AppSettings s = store().settings();
+        s.floatingTimerOnMinimize = timer;
+        s.floatingSignalButtons = signalButtons;
+        store().setSettings(s);
+    }
     WId panel() { return mappedWindow(kPanelTitle); }
-    WId activeWindow() { return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).toULongLong(); }
+    WId activeWindow() { return xdotool({u"getactivewindow"_qs}).toULongLong(); }
+    QQuickItem *panelItem(const char *objectName)
+    {
+        QQuickItem *view = windows().floatingTimer().view();
+        return view ? view->findChild<QQuickItem *>(QLatin1String(objectName)) : nullptr;
+    }
 
     // As the window manager's own minimise button would.
     void minimiseMain()
     {
-        run(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), hex(mainId())});
+        xdotool({u"windowminimize"_qs, hex(mainId())});
         ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow().windowState() == Qt::WindowMinimized; }, 5000))
             << "the window manager did not minimise the main window: " << property(mainId(), "WM_STATE").toStdString() << " "
             << property(mainId(), "_NET_WM_STATE").toStdString() << " Qt state " << int(mainWindow().windowState());
     }
+    bool minimiseDuringARound()
+    {
+        store().startSession();
+        minimiseMain();
+        return waitForPanel(true);
+    }
     // As a click on its taskbar entry would.
     void restoreMainFromOutside()
     {
-        run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), hex(mainId())});
+        xdotool({u"windowactivate"_qs, hex(mainId())});
         ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow().windowState() != Qt::WindowMinimized; }, 5000));
     }
     bool waitForPanel(bool shown) { return QTest::qWaitFor([&] { return (panel() != 0) == shown; }, 5000); }
-    bool waitForPanelSize(int w, int h)
+    ::testing::AssertionResult panelSizeBecomes(int w, int h)
     {
-        return QTest::qWaitFor([&] {
-            const WinInfo info = winInfo(panel());
-            return info.width == w && info.height == h;
-        }, 5000);
+        if (QTest::qWaitFor([&] { return winInfo(panel()).width == w && winInfo(panel()).height == h; }, 5000))
+            return ::testing::AssertionSuccess();
+        const WinInfo now = winInfo(panel());
+        return ::testing::AssertionFailure() << "the panel is " << now.width << "x" << now.height;
+    }
+    // Starts another application and brings it to the front; its window.
+    WId activateOther()
+    {
+        other.start(u"xmessage"_qs, {u"-name"_qs, u"other"_qs, u"another application"_qs});
+        if (!QTest::qWaitFor([&] { return mappedWindow(u"other"_qs) != 0; }, 5000))
+            return 0;
+        xdotool({u"windowactivate"_qs, u"--sync"_qs, hex(mappedWindow(u"other"_qs))});
+        return mappedWindow(u"other"_qs);
     }
 
     // A real click at the centre of one of the panel's buttons.
     void clickPanelButton(const char *objectName)
     {
-        QQuickItem *view = windows().floatingTimer().view();
-        ASSERT_NE(view, nullptr);
-        auto *button = view->findChild<QQuickItem *>(QLatin1String(objectName));
+        QQuickItem *button = panelItem(objectName);
         ASSERT_NE(button, nullptr) << objectName;
         const QPointF centre = button->mapToGlobal(QPointF(button->width() / 2, button->height() / 2));
-        run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(qRound(centre.x())),
-                                        QString::number(qRound(centre.y())), QStringLiteral("click"), QStringLiteral("1")});
+        xdotool({u"mousemove"_qs, QString::number(qRound(centre.x())), QString::number(qRound(centre.y())), u"click"_qs,
+                 u"1"_qs});
     }
 };
 
@@ -155,42 +177,36 @@ TEST_F(FloatingWindow, MinimisingWithoutARoundShowsNothing)
 
 TEST_F(FloatingWindow, MinimisingDuringARoundFloatsThePanelAboveOnEveryWorkspaceOutOfTheTaskbar)
 {
-    store().startSession();
-    minimiseMain();
-    ASSERT_TRUE(waitForPanel(true)) << "no mapped window titled 汀禾倒计时";
+    ASSERT_TRUE(minimiseDuringARound()) << "no mapped window titled 汀禾倒计时";
     const WId id = panel();
-    EXPECT_TRUE(waitForPanelSize(264, 116)) << winInfo(id).width << "x" << winInfo(id).height;
+    EXPECT_TRUE(panelSizeBecomes(264, 116));
     EXPECT_EQ(winInfo(id).mapState, QStringLiteral("IsViewable"));
     const QString state = property(id, "_NET_WM_STATE");
-    EXPECT_TRUE(state.contains(QLatin1String("_NET_WM_STATE_ABOVE"))) << state.toStdString();
     // On every workspace: the desktop "all", and the sticky state where the WM reports one.
-    if (run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTED")}).contains(QLatin1String("_NET_WM_STATE_STICKY,")))
-        EXPECT_TRUE(state.contains(QLatin1String("_NET_WM_STATE_STICKY"))) << state.toStdString();
-    EXPECT_TRUE(state.contains(QLatin1String("_NET_WM_STATE_SKIP_TASKBAR"))) << state.toStdString();
-    EXPECT_TRUE(state.contains(QLatin1String("_NET_WM_STATE_SKIP_PAGER"))) << state.toStdString();
-    EXPECT_TRUE(property(id, "_NET_WM_DESKTOP").endsWith(QLatin1String("4294967295"))) << property(id, "_NET_WM_DESKTOP").toStdString();
+    QStringList wanted{u"_NET_WM_STATE_ABOVE"_qs, u"_NET_WM_STATE_SKIP_TASKBAR"_qs, u"_NET_WM_STATE_SKIP_PAGER"_qs};
+    if (run(u"xprop"_qs, {u"-root"_qs, u"_NET_SUPPORTED"_qs}).contains(QLatin1String("_NET_WM_STATE_STICKY,")))
+        wanted << u"_NET_WM_STATE_STICKY"_qs;
+    for (const QString &flag : wanted)
+        EXPECT_TRUE(state.contains(flag)) << flag.toStdString() << " missing from " << state.toStdString();
+    EXPECT_TRUE(property(id, "_NET_WM_DESKTOP").endsWith(QLatin1String("4294967295")))
+        << property(id, "_NET_WM_DESKTOP").toStdString();
     // Frameless: the window manager draws no title bar around it.
     EXPECT_TRUE(property(id, "_NET_FRAME_EXTENTS").endsWith(QLatin1String("0, 0, 0, 0")))
         << property(id, "_NET_FRAME_EXTENTS").toStdString();
 
     // Another application comes to the front: the panel stays above it.
-    QProcess other;
-    other.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("other"), QStringLiteral("another application")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mappedWindow(QStringLiteral("other")) != 0; }, 5000));
-    const WId otherId = mappedWindow(QStringLiteral("other"));
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), hex(otherId)});
+    const WId otherId = activateOther();
+    ASSERT_NE(otherId, 0u);
     QTest::qWait(300);
-    const QString stacking = run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    const QString stacking = run(u"xprop"_qs, {u"-root"_qs, u"_NET_CLIENT_LIST_STACKING"_qs});
     const qsizetype otherAt = stacking.indexOf(hex(otherId)), panelAt = stacking.indexOf(hex(id));
     EXPECT_TRUE(otherAt >= 0 && panelAt > otherAt) << stacking.toStdString();
-    other.kill();
-    other.waitForFinished();
 
     // It follows the round live.
-    const QString before = windows().floatingTimer().view()->findChild<QQuickItem *>(QStringLiteral("floatingTime"))->property("text").toString();
+    const QString before = panelItem("floatingTime")->property("text").toString();
     g_app->h.advance(3);
     QTest::qWait(100);
-    EXPECT_NE(windows().floatingTimer().view()->findChild<QQuickItem *>(QStringLiteral("floatingTime"))->property("text").toString(), before);
+    EXPECT_NE(panelItem("floatingTime")->property("text").toString(), before);
 
     restoreMainFromOutside();
     EXPECT_TRUE(waitForPanel(false)) << "restoring the main window left the panel up";
@@ -198,24 +214,16 @@ TEST_F(FloatingWindow, MinimisingDuringARoundFloatsThePanelAboveOnEveryWorkspace
 
 TEST_F(FloatingWindow, TheSettingsOpenResizeAndCloseThePanelWhileMinimised)
 {
-    store().startSession();
-    minimiseMain();
-    ASSERT_TRUE(waitForPanel(true));
-    auto set = [&](std::optional<bool> timer, std::optional<bool> signalButtons) {
-        AppSettings s = store().settings();
-        s.floatingTimerOnMinimize = timer;
-        s.floatingSignalButtons = signalButtons;
-        store().setSettings(s);
-    };
-    set(false, false);
+    ASSERT_TRUE(minimiseDuringARound());
+    setSections(false, false);
     EXPECT_TRUE(waitForPanel(false));
-    set(false, true);
+    setSections(false, true);
     ASSERT_TRUE(waitForPanel(true));
-    EXPECT_TRUE(waitForPanelSize(292, 70)) << winInfo(panel()).width << "x" << winInfo(panel()).height;
-    set(true, true); // resized in place, animated
-    EXPECT_TRUE(waitForPanelSize(292, 174)) << winInfo(panel()).width << "x" << winInfo(panel()).height;
-    set(std::nullopt, std::nullopt);
-    EXPECT_TRUE(waitForPanelSize(264, 116)) << winInfo(panel()).width << "x" << winInfo(panel()).height;
+    EXPECT_TRUE(panelSizeBecomes(292, 70));
+    setSections(true, true); // resized in place, animated
+    EXPECT_TRUE(panelSizeBecomes(292, 174));
+    setSections(std::nullopt, std::nullopt);
+    EXPECT_TRUE(panelSizeBecomes(264, 116));
 
     // The round's end takes the panel away.
     store().abandonSession();
@@ -225,16 +233,13 @@ TEST_F(FloatingWindow, TheSettingsOpenResizeAndCloseThePanelWhileMinimised)
 
 TEST_F(FloatingWindow, ItsButtonsWorkAndReturnBringsTheMainWindowBackInFrontOfAnotherApplication)
 {
-    AppSettings s = store().settings();
-    s.floatingSignalButtons = true;
-    store().setSettings(s);
-    store().startSession();
-    minimiseMain();
-    ASSERT_TRUE(waitForPanel(true));
-    ASSERT_TRUE(waitForPanelSize(292, 174));
+    setSections(std::nullopt, true);
+    ASSERT_TRUE(minimiseDuringARound());
+    ASSERT_TRUE(panelSizeBecomes(292, 174));
 
     clickPanelButton("pauseButton");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return store().phase() == SessionPhase::paused; }, 3000)) << "pause was not clicked";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return store().phase() == SessionPhase::paused; }, 3000))
+        << "pause was not clicked";
     clickPanelButton("pauseButton");
     EXPECT_TRUE(QTest::qWaitFor([&] { return store().phase() == SessionPhase::focusing; }, 3000));
     clickPanelButton("mindWanderButton");
@@ -242,38 +247,29 @@ TEST_F(FloatingWindow, ItsButtonsWorkAndReturnBringsTheMainWindowBackInFrontOfAn
 
     // Dragged from its background, the panel moves; a click is not a drag.
     const WinInfo start = winInfo(panel());
-    const QString x = QString::number(start.x + 130), y = QString::number(start.y + 8);
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), x, y, QStringLiteral("mousedown"), QStringLiteral("1")});
+    xdotool({u"mousemove"_qs, QString::number(start.x + 130), QString::number(start.y + 8), u"mousedown"_qs, u"1"_qs});
     for (int step = 1; step <= 10; ++step) {
-        run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(start.x + 130 - 12 * step),
-                                        QString::number(start.y + 8 + 10 * step)});
+        const QString x = QString::number(start.x + 130 - 12 * step), y = QString::number(start.y + 8 + 10 * step);
+        xdotool({u"mousemove"_qs, x, y});
         QTest::qWait(30);
     }
-    run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("1")});
+    xdotool({u"mouseup"_qs, u"1"_qs});
     EXPECT_TRUE(QTest::qWaitFor([&] {
         const WinInfo now = winInfo(panel());
         return now.x < start.x - 60 && now.y > start.y + 50;
     }, 3000)) << "the panel did not follow the drag: " << winInfo(panel()).x << "," << winInfo(panel()).y;
 
-    QProcess other;
-    other.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("other"), QStringLiteral("another application")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return mappedWindow(QStringLiteral("other")) != 0; }, 5000));
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), hex(mappedWindow(QStringLiteral("other")))});
-
+    ASSERT_NE(activateOther(), 0u);
     clickPanelButton("restoreButton");
     EXPECT_TRUE(waitForPanel(false)) << "返回主窗口 left the panel up";
     EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == mainId(); }, 5000))
         << "the main window is not the active window";
     EXPECT_NE(mainWindow().windowState(), Qt::WindowMinimized);
-    other.kill();
-    other.waitForFinished();
 }
 
 TEST_F(FloatingWindow, ClosingTheMainWindowClosesThePanel)
 {
-    store().startSession();
-    minimiseMain();
-    ASSERT_TRUE(waitForPanel(true));
+    ASSERT_TRUE(minimiseDuringARound());
     mainWindow().close();
     EXPECT_TRUE(waitForPanel(false));
 }

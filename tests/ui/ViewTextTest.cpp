@@ -14,66 +14,73 @@
 using namespace tessary;
 using namespace tessary::ui;
 
-TEST(ViewText, TimerTextInEveryPhase)
+namespace {
+
+// The values of `f` for each argument, joined: a table checked in one comparison that still
+// shows every row when it fails.
+template <typename F, typename T>
+QString each(F f, std::initializer_list<T> arguments)
 {
-    EXPECT_EQ(timerText(SessionPhase::idle, 25, 0, 0), QStringLiteral("25:00"));
-    EXPECT_EQ(timerText(SessionPhase::idle, 120, 999, 0), QStringLiteral("120:00")); // minutes not wrapped into hours
-    EXPECT_EQ(timerText(SessionPhase::focusing, 25, 1499, 0), QStringLiteral("24:59"));
-    EXPECT_EQ(timerText(SessionPhase::paused, 25, -5, 0), QStringLiteral("00:00"));
-    EXPECT_EQ(timerText(SessionPhase::completed, 25, 0, 0), QStringLiteral("00:00"));
-    EXPECT_EQ(timerText(SessionPhase::microBreak, 25, 1200, 7), QStringLiteral("7"));
-    EXPECT_EQ(timerText(SessionPhase::focusing, 1440, 1440 * 60, 0), QStringLiteral("1440:00"));
+    QStringList values;
+    for (const T &a : arguments)
+        values << QString(f(a));
+    return values.join(QLatin1Char('|'));
 }
 
-TEST(ViewText, CaptionsNameTheTaskAndPhase)
+constexpr auto kIdle = SessionPhase::idle, kFocusing = SessionPhase::focusing, kPaused = SessionPhase::paused,
+               kBreak = SessionPhase::microBreak, kCompleted = SessionPhase::completed;
+
+} // namespace
+
+TEST(ViewText, TimerTextsClampAtZeroKeepMinutesAndCountBreaksInSeconds)
 {
-    EXPECT_EQ(timerCaption(SessionPhase::focusing, taskLabel(std::nullopt, std::nullopt)), QStringLiteral("未分类 · 净专注剩余"));
-    EXPECT_EQ(timerCaption(SessionPhase::paused, QStringLiteral("阅读")), QStringLiteral("阅读 · 已暂停"));
-    EXPECT_EQ(timerCaption(SessionPhase::microBreak, QStringLiteral("阅读")), QStringLiteral("阅读 · 闭眼 · 松肩 · 慢呼吸"));
-    EXPECT_EQ(timerCaption(SessionPhase::idle, QStringLiteral("阅读")), QStringLiteral("准备开始"));
+    EXPECT_EQ(timerText(kIdle, 120, 999, 0), QStringLiteral("120:00")); // the selection, minutes not wrapped into hours
+    EXPECT_EQ(timerText(kFocusing, 25, 1499, 0), QStringLiteral("24:59"));
+    EXPECT_EQ(timerText(kPaused, 25, -5, 0), QStringLiteral("00:00"));
+    EXPECT_EQ(timerText(kCompleted, 25, 0, 0), QStringLiteral("00:00"));
+    EXPECT_EQ(timerText(kBreak, 25, 1200, 7), QStringLiteral("7"));
+    EXPECT_EQ(floating::timerText(kFocusing, 3725, 0), QStringLiteral("62:05"));
+    EXPECT_EQ(floating::timerText(kPaused, -4, 0), QStringLiteral("00:00"));
+    EXPECT_EQ(floating::timerText(kBreak, 1200, 7), QStringLiteral("7 秒"));
+    EXPECT_EQ(menuTimeText(-3), QStringLiteral("00:00"));
+    EXPECT_EQ(menuTimeText(3725), QStringLiteral("62:05"));
+}
+
+TEST(ViewText, CaptionsNameTheRoundsOwnTask)
+{
+    EXPECT_EQ(timerCaption(kFocusing, taskLabel(std::nullopt, std::nullopt)), QStringLiteral("未分类 · 净专注剩余"));
+    EXPECT_EQ(timerCaption(kIdle, QStringLiteral("阅读")), QStringLiteral("准备开始"));
     // The round's own task wins over a selection changed since the start.
     EXPECT_EQ(taskLabel(QStringLiteral("数学"), QStringLiteral("阅读")), QStringLiteral("数学"));
     EXPECT_EQ(taskLabel(std::nullopt, QStringLiteral("阅读")), QStringLiteral("阅读"));
 }
 
-TEST(ViewText, RingProgressIsClampedAndNeverEmptyDuringARound)
+TEST(ViewText, RingsAreClampedAndNeverEmptyDuringARound)
 {
     EXPECT_DOUBLE_EQ(ringProgress(false, 0, 0), 1.0);
     EXPECT_DOUBLE_EQ(ringProgress(true, 0, 1500), 0.01);
     EXPECT_DOUBLE_EQ(ringProgress(true, 750, 1500), 0.5);
     EXPECT_DOUBLE_EQ(ringProgress(true, 3000, 1500), 1.0);
     EXPECT_DOUBLE_EQ(ringProgress(true, 10, 0), 0.01); // no division by zero
+    EXPECT_DOUBLE_EQ(floating::ringProgress(kBreak, 10, 1500), 1.0);
+    EXPECT_DOUBLE_EQ(floating::ringProgress(kFocusing, 0, 1500), 0.02); // always a visible arc
+    EXPECT_DOUBLE_EQ(floating::ringProgress(kFocusing, 10, 0), 0.02);
+    EXPECT_DOUBLE_EQ(floating::ringProgress(kPaused, 750, 1500), 0.5);
+    EXPECT_DOUBLE_EQ(floating::ringProgress(kFocusing, 2000, 1500), 1.0);
 }
 
-TEST(ViewText, GreetingFollowsTheHour)
+TEST(ViewText, TablesByHourEnergyAndPhase)
 {
-    EXPECT_EQ(dayGreeting(0), QStringLiteral("早上好"));
-    EXPECT_EQ(dayGreeting(10), QStringLiteral("早上好"));
-    EXPECT_EQ(dayGreeting(11), QStringLiteral("中午好"));
-    EXPECT_EQ(dayGreeting(14), QStringLiteral("下午好"));
-    EXPECT_EQ(dayGreeting(18), QStringLiteral("下午好"));
-    EXPECT_EQ(dayGreeting(19), QStringLiteral("晚上好"));
-}
-
-TEST(ViewText, EnergyLabelsClampToTheScale)
-{
-    EXPECT_EQ(energyLabel(0), QStringLiteral("很低"));
-    EXPECT_EQ(energyLabel(3), QStringLiteral("一般"));
-    EXPECT_EQ(energyLabel(9), QStringLiteral("充沛"));
-}
-
-TEST(ViewText, MenuTimeNeverGoesBelowZeroAndKeepsMinutes)
-{
-    EXPECT_EQ(menuTimeText(-3), QStringLiteral("00:00"));
-    EXPECT_EQ(menuTimeText(3725), QStringLiteral("62:05"));
-}
-
-TEST(ViewText, ThePendingReviewIsOfferedInsteadOfANewRound)
-{
-    EXPECT_EQ(menuBarMode(SessionPhase::completed), QStringLiteral("review"));
-    EXPECT_EQ(menuBarMode(SessionPhase::idle), QStringLiteral("start"));
-    EXPECT_EQ(menuBarMode(SessionPhase::paused), QStringLiteral("running"));
-    EXPECT_EQ(menuBarMode(SessionPhase::microBreak), QStringLiteral("break"));
+    EXPECT_EQ(each(dayGreeting, {0, 10, 11, 13, 14, 18, 19, 23}),
+              QStringLiteral("早上好|早上好|中午好|中午好|下午好|下午好|晚上好|晚上好"));
+    // Clamped to the scale: never read past either end of the table.
+    EXPECT_EQ(each(energyLabel, {-7, 0, 3, 5, 9}), QStringLiteral("很低|很低|一般|充沛|充沛"));
+    // The pending review is offered instead of a new round.
+    EXPECT_EQ(each(menuBarMode, {kIdle, kFocusing, kPaused, kBreak, kCompleted}),
+              QStringLiteral("start|running|running|break|review"));
+    EXPECT_EQ(each(floating::statusTint, {kFocusing, kPaused, kBreak}), QStringLiteral("mint|amber|blue"));
+    EXPECT_EQ(each(floating::statusSymbol, {kFocusing, kPaused, kBreak}),
+              QStringLiteral("leaf.fill|pause.fill|sparkles"));
 }
 
 TEST(ViewText, FloatingTimerRule)
@@ -84,30 +91,6 @@ TEST(ViewText, FloatingTimerRule)
     EXPECT_TRUE(floatingTimerVisible(true, true, false, true));
     EXPECT_FALSE(floatingTimerVisible(true, true, false, std::nullopt));
     EXPECT_FALSE(floatingTimerVisible(true, true, false, false));
-}
-
-TEST(FloatingPanel, TimeRingAndStatusFollowThePhase)
-{
-    using namespace floating;
-    EXPECT_EQ(timerText(SessionPhase::focusing, 3725, 0), QStringLiteral("62:05")); // minutes not wrapped
-    EXPECT_EQ(timerText(SessionPhase::paused, -4, 0), QStringLiteral("00:00"));
-    EXPECT_EQ(timerText(SessionPhase::microBreak, 1200, 7), QStringLiteral("7 秒"));
-
-    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::microBreak, 10, 1500), 1.0);
-    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::focusing, 0, 1500), 0.02); // always a visible arc
-    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::focusing, 10, 0), 0.02);
-    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::paused, 750, 1500), 0.5);
-    EXPECT_DOUBLE_EQ(ringProgress(SessionPhase::focusing, 2000, 1500), 1.0);
-
-    EXPECT_STREQ(statusTint(SessionPhase::paused), "amber");
-    EXPECT_STREQ(statusTint(SessionPhase::microBreak), "blue");
-    EXPECT_STREQ(statusTint(SessionPhase::focusing), "mint");
-    EXPECT_EQ(statusText(SessionPhase::paused), QStringLiteral("已暂停"));
-    EXPECT_EQ(statusText(SessionPhase::microBreak), QStringLiteral("微休息"));
-    EXPECT_EQ(statusText(SessionPhase::focusing), QStringLiteral("专注中"));
-    EXPECT_EQ(statusSymbol(SessionPhase::paused), QStringLiteral("pause.fill"));
-    EXPECT_EQ(statusSymbol(SessionPhase::microBreak), QStringLiteral("sparkles"));
-    EXPECT_EQ(statusSymbol(SessionPhase::focusing), QStringLiteral("leaf.fill"));
 }
 
 TEST(FloatingPanel, SizeBySectionsShown)
@@ -145,7 +128,8 @@ TEST(ViewText, AmbientStatusLine)
 {
     EXPECT_EQ(ambientStatusText({}, true), QStringLiteral("点选下面的声音即可试听，可以叠加多种一起放。"));
     EXPECT_EQ(ambientStatusText({QStringLiteral("雨声")}, true), QStringLiteral("正在播放：雨声"));
-    EXPECT_EQ(ambientStatusText({QStringLiteral("雨声"), QStringLiteral("棕噪音")}, false), QStringLiteral("已选：雨声 + 棕噪音"));
+    EXPECT_EQ(ambientStatusText({QStringLiteral("雨声"), QStringLiteral("棕噪音")}, false),
+              QStringLiteral("已选：雨声 + 棕噪音"));
 }
 
 // Every symbol a screen names has a glyph, and the bundled font has it.
@@ -165,27 +149,23 @@ TEST(Symbols, EveryNameUsedByTheScreensMapsToAGlyphInTheFont)
     const QRegularExpression quoted(QStringLiteral(R"re("([a-z0-9.]+)")re"));
     QStringList unknown;
     int seen = 0;
-    QDirIterator it(QStringLiteral(":/qt/qml/Tessary/Ui"), {QStringLiteral("*.qml")}, QDir::Files, QDirIterator::Subdirectories);
+    auto check = [&](const QString &name, const QString &where) {
+        ++seen;
+        if (Symbols::codepoint(name) == 0)
+            unknown.append(name + where);
+    };
+    QDirIterator it(QStringLiteral(":/qt/qml/Tessary/Ui"), {QStringLiteral("*.qml")}, QDir::Files,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile qml(it.next());
         ASSERT_TRUE(qml.open(QIODevice::ReadOnly));
-        const QString source = QString::fromUtf8(qml.readAll());
-        for (const QString &line : source.split(QRegularExpression(QStringLiteral("[\n;]")))) {
-            if (!setter.match(line).hasMatch())
-                continue;
-            for (auto m = quoted.globalMatch(line); m.hasNext();) {
-                const QString name = m.next().captured(1);
-                ++seen;
-                if (Symbols::codepoint(name) == 0)
-                    unknown.append(name + QStringLiteral(" in ") + it.fileName());
-            }
-        }
+        for (const QString &line : QString::fromUtf8(qml.readAll()).split(QRegularExpression(QStringLiteral("[\n;]"))))
+            if (setter.match(line).hasMatch())
+                for (auto m = quoted.globalMatch(line); m.hasNext();)
+                    check(m.next().captured(1), QStringLiteral(" in ") + it.fileName());
     }
-    for (const auto &info : ambientSoundCatalog()) {
-        ++seen;
-        if (Symbols::codepoint(QString::fromLatin1(info.symbol)) == 0)
-            unknown.append(QString::fromLatin1(info.symbol));
-    }
+    for (const auto &info : ambientSoundCatalog())
+        check(QString::fromLatin1(info.symbol), {});
     EXPECT_GT(seen, 40);
     EXPECT_TRUE(unknown.isEmpty()) << unknown.join(QStringLiteral(", ")).toStdString();
 }

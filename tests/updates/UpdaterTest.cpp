@@ -22,13 +22,9 @@ using namespace tessary::updates;
 
 namespace {
 
-// Canned answers by path; a route marked `hang` accepts and never answers.
+// Canned answers by path; an empty answer means the route accepts and never answers.
 class FeedServer {
 public:
-    struct Route {
-        QByteArray response;
-        bool hang = false;
-    };
     FeedServer()
     {
         m_server.listen(QHostAddress::LocalHost, 0);
@@ -38,32 +34,29 @@ public:
                     m_pending[s] += s->readAll();
                     if (!m_pending[s].contains("\r\n\r\n"))
                         return;
-                    const QByteArray path = m_pending[s].split(' ').value(1);
-                    const auto it = m_routes.find(path);
-                    if (it == m_routes.end()) {
+                    const auto it = m_routes.find(m_pending[s].split(' ').value(1));
+                    if (it == m_routes.end())
                         s->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                    } else if (it->second.hang) {
-                        return;
-                    } else {
-                        s->write(it->second.response);
-                    }
+                    else if (it->second.isEmpty())
+                        return; // hangs
+                    else
+                        s->write(it->second);
                     s->disconnectFromHost();
                 });
             }
         });
     }
-    void ok(const QByteArray &path, const QByteArray &body)
+    static QByteArray ok(const QByteArray &body)
     {
-        m_routes[path] = Route{"HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: "
-                                   + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body};
+        return "HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: "
+            + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
     }
-    void raw(const QByteArray &path, const QByteArray &response) { m_routes[path] = Route{response}; }
-    void hang(const QByteArray &path) { m_routes[path] = Route{{}, true}; }
+    void serve(const QByteArray &path, const QByteArray &response) { m_routes[path] = response; }
     QUrl url(const char *path) const { return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(QLatin1String(path))); }
 
 private:
     QTcpServer m_server;
-    std::map<QByteArray, Route> m_routes;
+    std::map<QByteArray, QByteArray> m_routes;
     std::map<QTcpSocket *, QByteArray> m_pending;
 };
 
@@ -102,7 +95,6 @@ struct Rig {
     QString check()
     {
         QSignalSpy said(updater.get(), &AppUpdater::checkFinished);
-        QSignalSpy offered(updater.get(), &AppUpdater::offerChanged);
         updater->checkForUpdates();
         waitUntilIdle();
         return said.isEmpty() ? QString() : said.front().front().toString();
@@ -156,7 +148,8 @@ TEST(UpdateFeed, ReadsItemsAndRefusesBrokenFeeds)
 TEST(Updater, OffersWhatIsNewAndHoldsItBackDuringARound)
 {
     Rig rig;
-    rig.server.ok("/appcast.xml", feed({{"0.1.0", "https://e.org/0.1.0"}, {"0.2.0", "https://e.org/0.2.0"}}));
+    rig.server.serve("/appcast.xml",
+                     FeedServer::ok(feed({{"0.1.0", "https://e.org/0.1.0"}, {"0.2.0", "https://e.org/0.2.0"}})));
     AppUpdater &u = rig.open("/appcast.xml");
     ASSERT_TRUE(u.isAvailable());
     EXPECT_EQ(u.currentVersion(), QStringLiteral("v0.1.0"));
@@ -196,38 +189,40 @@ TEST(Updater, OffersWhatIsNewAndHoldsItBackDuringARound)
 TEST(Updater, SaysWhenNothingIsNewAndWhyAFeedFailed)
 {
     Rig rig;
-    rig.server.ok("/current.xml", feed({{"0.1.0", "https://e.org/0.1.0"}}));
-    rig.server.ok("/plain-links.xml", feed({{"0.9.0", "http://e.org/0.9.0"}})); // never sent to over plain HTTP
-    rig.server.ok("/broken.xml", "<rss><channel><item>");
-    rig.server.ok("/empty.xml", "<rss><channel><title>x</title></channel></rss>");
-    rig.server.ok("/huge.xml", QByteArray(2 << 20, ' ') + feed({{"0.2.0", "https://e.org"}}));
-    rig.server.raw("/redirect.xml", "HTTP/1.1 302 Found\r\nLocation: http://example.org/appcast.xml\r\nContent-Length: 0\r\n\r\n");
-    rig.server.raw("/error.xml", "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-    rig.server.hang("/hang.xml");
-
-    auto said = [&](const char *path, int timeoutMs = 5000) {
-        rig.open(path, timeoutMs);
-        const QString text = rig.check();
-        EXPECT_FALSE(rig.updater->hasOffer()) << path;
-        return text;
+    const struct {
+        const char *path;
+        QByteArray response; // none: 404
+        const char *said;
+    } cases[] = {
+        {"/current.xml", FeedServer::ok(feed({{"0.1.0", "https://e.org/0.1.0"}})), "已是最新版本"},
+        // Never sent to over plain HTTP.
+        {"/plain-links.xml", FeedServer::ok(feed({{"0.9.0", "http://e.org/0.9.0"}})), "已是最新版本"},
+        {"/missing.xml", {}, "检查更新失败：服务器返回 404"},
+        {"/error.xml", "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
+         "检查更新失败：服务器返回 500"},
+        {"/broken.xml", FeedServer::ok("<rss><channel><item>"), "检查更新失败：更新信息格式有误"},
+        {"/empty.xml", FeedServer::ok("<rss><channel><title>x</title></channel></rss>"), "检查更新失败：更新信息里没有版本"},
+        {"/huge.xml", FeedServer::ok(QByteArray(2 << 20, ' ') + feed({{"0.2.0", "https://e.org"}})), "检查更新失败：更新信息过大"},
+        {"/redirect.xml", "HTTP/1.1 302 Found\r\nLocation: http://example.org/appcast.xml\r\nContent-Length: 0\r\n\r\n",
+         "检查更新失败：更新地址被转到了不安全的位置"},
     };
-    EXPECT_EQ(said("/current.xml"), QStringLiteral("已是最新版本"));
-    EXPECT_EQ(said("/plain-links.xml"), QStringLiteral("已是最新版本"));
-    EXPECT_EQ(said("/missing.xml"), QStringLiteral("检查更新失败：服务器返回 404"));
-    EXPECT_EQ(said("/error.xml"), QStringLiteral("检查更新失败：服务器返回 500"));
-    EXPECT_EQ(said("/broken.xml"), QStringLiteral("检查更新失败：更新信息格式有误"));
-    EXPECT_EQ(said("/empty.xml"), QStringLiteral("检查更新失败：更新信息里没有版本"));
-    EXPECT_EQ(said("/huge.xml"), QStringLiteral("检查更新失败：更新信息过大"));
-    EXPECT_EQ(said("/redirect.xml"), QStringLiteral("检查更新失败：更新地址被转到了不安全的位置"));
+    for (const auto &c : cases) {
+        if (!c.response.isEmpty())
+            rig.server.serve(c.path, c.response);
+        rig.open(c.path);
+        EXPECT_EQ(rig.check(), QString::fromUtf8(c.said)) << c.path;
+        EXPECT_FALSE(rig.updater->hasOffer()) << c.path;
+    }
 
     // A server that never answers: no second check meanwhile, then the timeout.
+    rig.server.serve("/hang.xml", {});
     AppUpdater &u = rig.open("/hang.xml", 400);
-    QSignalSpy saidSpy(&u, &AppUpdater::checkFinished);
+    QSignalSpy said(&u, &AppUpdater::checkFinished);
     u.checkForUpdates();
     EXPECT_FALSE(u.canCheckForUpdates());
     rig.waitUntilIdle();
-    ASSERT_EQ(saidSpy.size(), 1);
-    EXPECT_EQ(saidSpy.front().front().toString(), QStringLiteral("检查更新失败：连接超时"));
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_EQ(said.front().front().toString(), QStringLiteral("检查更新失败：连接超时"));
 
     // A scheduled check that fails says nothing.
     rig.open("/error.xml");
@@ -262,7 +257,7 @@ TEST(Updater, WithoutAFeedNothingIsCheckedAndEverythingIsDisabled)
 TEST(Updater, TheAutomaticSwitchIsWrittenOnlyWhenItChanges)
 {
     Rig rig;
-    rig.server.ok("/appcast.xml", feed({{"0.1.0", "https://e.org"}}));
+    rig.server.serve("/appcast.xml", FeedServer::ok(feed({{"0.1.0", "https://e.org"}})));
     AppUpdater &u = rig.open("/appcast.xml");
     const QString path = rig.dir.filePath(QStringLiteral("updates.conf"));
     EXPECT_TRUE(u.automaticallyChecksForUpdates());

@@ -12,10 +12,13 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 supp="$root/tests/sanitizers/lsan.supp"
 export QT_QPA_PLATFORM=offscreen
+# The sounds the normal build made, rather than synthesising them again with instrumented code.
+sounds=()
+[ -f "$root/build/resources/sounds/beep.flac" ] && sounds=("-DTESSARY_SOUNDS_FROM=$root/build/resources/sounds")
 
 start=$SECONDS
 BUILD_DIR="$root/build-sanitize" \
-  CONFIGURE_ARGS="-DTESSARY_SANITIZE=address,undefined -DTESSARY_BUILD_BENCH=OFF" \
+  CONFIGURE_ARGS="-DTESSARY_SANITIZE=address,undefined -DTESSARY_BUILD_BENCH=OFF ${sounds[*]}" \
   "$root/scripts/configure-build.sh"
 built=$SECONDS
 (
@@ -30,7 +33,7 @@ echo "AddressSanitizer + UBSan: built in $((built - start)) s, tests ran in $((S
 
 start=$SECONDS
 BUILD_DIR="$root/build-tsan" \
-  CONFIGURE_ARGS="-DTESSARY_SANITIZE=thread -DTESSARY_BUILD_BENCH=OFF" \
+  CONFIGURE_ARGS="-DTESSARY_SANITIZE=thread -DTESSARY_BUILD_BENCH=OFF ${sounds[*]}" \
   "$root/scripts/configure-build.sh" --target audio_tests dsp_tests
 built=$SECONDS
 (

@@ -13,9 +13,9 @@ namespace tessary::desktop {
 namespace {
 const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString kShortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
-constexpr int kCallTimeoutMs = 5000;
+constexpr int kPortalTimeoutMs = 5000;
 
 // The shortcut list inside a Response's results, whichever way the variant arrived.
 QList<PortalShortcut> shortcutsIn(const QVariantMap &results)
@@ -69,8 +69,8 @@ void GlobalShortcuts::start()
     // Only a portal that has the interface answers its version; otherwise we stop here quietly.
     QDBusMessage ask = QDBusMessage::createMethodCall(kPortal, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("Get"));
-    ask << kInterface << QStringLiteral("version");
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(ask, kCallTimeoutMs), this);
+    ask << kShortcutsInterface << QStringLiteral("version");
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(ask, kPortalTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
         w->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *w;
@@ -80,7 +80,7 @@ void GlobalShortcuts::start()
     });
     // Taken as a message: Qt matches typed slots to a signal's signature, and the portal's
     // arguments are read below whatever a desktop adds after them.
-    m_bus.connect(kPortal, kPortalPath, kInterface, QStringLiteral("Activated"), this, SLOT(onActivated(QDBusMessage)));
+    m_bus.connect(kPortal, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"), this, SLOT(onActivated(QDBusMessage)));
 }
 
 QString GlobalShortcuts::requestPath(const QString &token) const
@@ -101,9 +101,9 @@ void GlobalShortcuts::call(const QString &method, const QList<QVariant> &argumen
     m_pendingPath = requestPath(token);
     m_pendingAnswer = std::move(onAnswer);
     m_bus.connect(kPortal, m_pendingPath, kRequest, QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-    QDBusMessage message = QDBusMessage::createMethodCall(kPortal, kPortalPath, kInterface, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(kPortal, kPortalPath, kShortcutsInterface, method);
     message.setArguments(arguments);
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, kCallTimeoutMs), this);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, kPortalTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
         w->deleteLater();
         const QDBusPendingReply<QDBusObjectPath> reply = *w;

@@ -13,8 +13,6 @@ using namespace tessary::dsp;
 
 namespace {
 
-constexpr float kRate = 48000.0f;
-
 // Renders `frames` frames in calls of the given sizes, cycling through them.
 Stereo render(BrownNoiseGenerator &g, int frames, std::vector<int> blocks = {512})
 {

@@ -14,7 +14,6 @@ using namespace tessary::dsp;
 
 namespace {
 
-constexpr float kRate = 48000.0f;
 constexpr float kCeiling = PeakLimiter::kCeiling;
 
 Stereo limit(PeakLimiter &limiter, Stereo s, std::vector<int> blocks = {512})

@@ -5,6 +5,9 @@
 #include <numbers>
 #include <vector>
 
+// The output rate the tests render at.
+constexpr float kRate = 48000.0f;
+
 // Two non-interleaved channels.
 struct Stereo {
     std::vector<float> left, right;

@@ -13,10 +13,10 @@ for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 openbox --sm-disable >"$work/wm.log" 2>&1 & wm=$!
-for _ in $(seq 200); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.05
-done
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+for _ in $(seq 600); do wm_up && break; sleep 0.05; done
+# Without the window manager every case would fail on activation; say so instead.
+wm_up || { echo "openbox did not start"; cat "$work/wm.log"; exit 1; }
 export XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb QT_QUICK_BACKEND=software
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 "$@"

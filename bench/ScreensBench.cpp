@@ -82,7 +82,8 @@ struct Screens {
             Persistence::save(h.dataPath(), AppSettings{}, fixtures::makeArchive(sessions, 10, h.clock.t.addSecs(-3600)));
         malloc_trim(0); // the generated archive is gone; the store reads it from disk like the app
         AppStore &store = h.open(QTimeZone("Asia/Shanghai"));
-        lockWatcher = std::make_unique<desktop::LockWatcher>(QDBusConnection(QString()), QDBusConnection(QString()), store);
+        lockWatcher =
+            std::make_unique<desktop::LockWatcher>(QDBusConnection(QString()), QDBusConnection(QString()), store);
         ui::setUpQml(engine, store, updater, autostart, *lockWatcher);
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/ContentView.qml")));
         content = component.create();

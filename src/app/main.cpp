@@ -173,18 +173,19 @@ int main(int argc, char *argv[])
         QDBusConnection::sessionBus(), store,
         [&windows] { return windows.mainWindow() && windows.mainWindow()->isActive(); },
         [&windows] { windows.showMainWindow(); });
+    namespace remote = tessary::desktop::remote;
     instance.setCommandHandler([&store, &windows](QByteArrayView line) {
-        return tessary::desktop::remote::answer(store, line, [&windows] { windows.showMainWindow(); });
+        return remote::answer(store, line, [&windows] { windows.showMainWindow(); });
     });
     // The same commands from the desktop's own shortcut settings, where it has the portal. A
     // refusal is toasted: there is no terminal to print it on.
-    tessary::desktop::GlobalShortcuts shortcuts(QDBusConnection::sessionBus(), [&store, &windows](const QByteArray &command) {
-        namespace remote = tessary::desktop::remote;
+    const auto runShortcut = [&store, &windows](const QByteArray &command) {
         const QByteArray answer =
             remote::answer(store, remote::request(command).chopped(1), [&windows] { windows.showMainWindow(); });
         if (const auto [status, text] = remote::parseAnswer(answer); status == remote::kRefused)
             store.toast(QString::fromUtf8(text));
-    });
+    };
+    tessary::desktop::GlobalShortcuts shortcuts(QDBusConnection::sessionBus(), runShortcut);
     shortcuts.start();
     return app.exec();
 }

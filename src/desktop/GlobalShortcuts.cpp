@@ -80,7 +80,8 @@ void GlobalShortcuts::start()
     });
     // Taken as a message: Qt matches typed slots to a signal's signature, and the portal's
     // arguments are read below whatever a desktop adds after them.
-    m_bus.connect(kPortal, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"), this, SLOT(onActivated(QDBusMessage)));
+    m_bus.connect(kPortal, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"), this,
+                  SLOT(onActivated(QDBusMessage)));
 }
 
 QString GlobalShortcuts::requestPath(const QString &token) const

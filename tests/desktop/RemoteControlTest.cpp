@@ -30,16 +30,6 @@ struct Reply {
 Reply applied(const char *text) { return {remote::kApplied, QString::fromUtf8(text)}; }
 Reply refused(const char *text) { return {remote::kRefused, QString::fromUtf8(text)}; }
 
-// Runs a blocking client beside the event loop that serves it.
-template <typename Work>
-auto beside(Work work)
-{
-    auto result = std::async(std::launch::async, std::move(work));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                                10000));
-    return result.get();
-}
-
 // A store at its default round, and a channel key of the test's own; `shown` counts each time
 // a command brought the main window forward.
 class RemoteControl : public ::testing::Test {
@@ -56,8 +46,7 @@ protected:
         QByteArray line = remote::request(command, json);
         line.chop(1);
         const QByteArray answer = remote::answer(store, line, [this] { ++shown; });
-        EXPECT_TRUE(answer.endsWith('\n'));
-        EXPECT_EQ(answer.count('\n'), 1);
+        EXPECT_TRUE(answer.endsWith('\n') && answer.count('\n') == 1) << answer.toStdString(); // one line
         const auto [status, text] = remote::parseAnswer(answer);
         return {status, QString::fromUtf8(text)};
     }
@@ -71,27 +60,21 @@ TEST_F(RemoteControl, RoundControlsActInTheirPhasesAndSayWhyOtherwise)
     for (const char *c : {"toggle-pause", "mind-wander", "fatigue", "end"})
         EXPECT_EQ(ask(c), refused("现在没有进行中的一轮")) << c;
     EXPECT_EQ(store.phase(), SessionPhase::idle);
-    EXPECT_EQ(shown, 0);
     EXPECT_EQ(ask("status"), applied("未开始 · 今日 0 分钟"));
 
     h.random.queued = {200};
     EXPECT_EQ(ask("start"), applied("已开始 25 分钟的一轮"));
-    ASSERT_EQ(store.phase(), SessionPhase::focusing);
     h.advance(60.3);
     EXPECT_EQ(ask("start"), refused("这一轮已经在进行中"));
     EXPECT_EQ(ask("status"), applied("专注中 · 剩余 24:00 · 今日 0 分钟"));
     EXPECT_EQ(ask("toggle-pause"), applied("已暂停"));
-    EXPECT_EQ(store.phase(), SessionPhase::paused);
-    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::pause);
     EXPECT_EQ(ask("status"), applied("已暂停 · 剩余 24:00 · 今日 0 分钟"));
     EXPECT_EQ(ask("mind-wander").status, remote::kApplied); // also while paused, as in the window
-    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::mindWander);
     EXPECT_EQ(ask("toggle-pause"), applied("已继续"));
-    EXPECT_EQ(store.phase(), SessionPhase::focusing);
     EXPECT_EQ(ask("fatigue"), applied("已记录疲劳"));
-    EXPECT_EQ(store.currentEvents().back().kind, FocusEventKind::fatigue);
     EXPECT_EQ(store.currentMindWanderCount(), 1);
     EXPECT_EQ(store.currentFatigueCount(), 1);
+    EXPECT_EQ(shown, 0);
 
     // A micro-break: no pause and no signals, but the round can end.
     for (int i = 0; i < 60 && store.phase() != SessionPhase::microBreak; ++i)
@@ -104,7 +87,6 @@ TEST_F(RemoteControl, RoundControlsActInTheirPhasesAndSayWhyOtherwise)
     EXPECT_TRUE(ask("status").text.startsWith(QStringLiteral("微休息 · 还剩 ")));
 
     EXPECT_EQ(ask("end").status, remote::kApplied);
-    EXPECT_EQ(store.phase(), SessionPhase::completed);
     EXPECT_TRUE(store.showCompletionSheet());
     EXPECT_EQ(shown, 1); // the review is in the main window
     EXPECT_EQ(ask("toggle-pause"), refused("这一轮已经结束，正在等待复盘"));
@@ -124,9 +106,9 @@ TEST_F(RemoteControl, StatusAsJsonAndAnythingElseIsNotACommand)
               applied(R"({"phase":"focusing","phaseText":"专注中","remainingSeconds":1470,"todayMinutes":0})"));
 
     const auto before = store.currentEvents().size();
-    for (QByteArray garbage : {QByteArray(""), QByteArray("cmd"), QByteArray("cmd "), QByteArray("cmd toggle-pause json"),
-                               QByteArray("cmd status xml"), QByteArray("cmd rm -rf"), QByteArray("CMD status"),
-                               QByteArray("cmd toggle-pause\0x", 18), QByteArray("\xff\xfe cmd end")}) {
+    const QList<QByteArray> notCommands{"", "cmd", "cmd ", "cmd toggle-pause json", "cmd status xml", "cmd rm -rf",
+                                        "CMD status", QByteArray("cmd toggle-pause\0x", 18), "\xff\xfe cmd end"};
+    for (const QByteArray &garbage : notCommands) {
         const QByteArray answer = remote::answer(store, garbage, [] { ADD_FAILURE() << "shown"; });
         EXPECT_EQ(remote::parseAnswer(answer).first, remote::kNotACommand) << garbage.toStdString();
     }
@@ -136,65 +118,22 @@ TEST_F(RemoteControl, StatusAsJsonAndAnythingElseIsNotACommand)
     EXPECT_EQ(remote::parseAnswer("").first, -1);
 }
 
-// The channel itself: a request reaches the handler and its answer comes back; input that is
-// not a request line is dropped unanswered, and the instance still serves the next launch.
-TEST_F(RemoteControl, TheChannelAnswersRequestsAndDropsGarbage)
-{
-    EXPECT_FALSE(desktop::SingleInstance::request(key, "cmd status\n", 300).has_value()); // nobody runs
-
-    desktop::SingleInstance running(key);
-    ASSERT_FALSE(running.handOverToRunningInstance(200));
-    QList<QByteArray> handled;
-    running.setCommandHandler([&handled](QByteArrayView line) {
-        handled.append(line.toByteArray());
-        return QByteArray("0 好\n");
-    });
-    auto request = [this](const QByteArray &line) {
-        return beside([this, line] { return desktop::SingleInstance::request(key, line, 3000); });
-    };
-    // What a peer sending these bytes reads back; nothing when it leaves right after sending.
-    auto raw = [this](const QByteArray &bytes, bool closeEarly) {
-        return beside([this, bytes, closeEarly] {
-            QLocalSocket s;
-            s.connectToServer(key);
-            if (!s.waitForConnected(2000))
-                return QByteArray("no connection");
-            s.write(bytes);
-            s.waitForBytesWritten(2000);
-            if (closeEarly)
-                return QByteArray();
-            QByteArray got;
-            while (s.state() == QLocalSocket::ConnectedState && s.waitForReadyRead(3000))
-                got += s.readAll();
-            return got + s.readAll();
-        });
-    };
-
-    EXPECT_EQ(request("cmd status\n"), QByteArray("0 好\n"));
-    ASSERT_EQ(handled.size(), 1);
-    EXPECT_EQ(handled[0], QByteArray("cmd status"));
-
-    EXPECT_EQ(raw(QByteArray(4096, 'x'), false), QByteArray()); // longer than any request
-    EXPECT_EQ(raw(QByteArray("\x00\x01\x02 garbage\n", 13), false), QByteArray());
-    EXPECT_EQ(raw(QByteArray("cmd tog"), true), QByteArray()); // half a line, then gone
-    EXPECT_EQ(raw(QByteArray("cmd stat"), false), QByteArray()); // half a line, then silence: dropped
-    EXPECT_EQ(handled.size(), 1);
-
-    EXPECT_EQ(request("cmd show\n"), QByteArray("0 好\n"));
-    EXPECT_EQ(handled.size(), 2);
-}
-
-// A hundred hostile peers at once (silent, random bytes, a megabyte, half a line then gone)
-// against the real command handler: the instance neither acts on any of it nor stops
-// answering, during the storm and after it, and a normal second launch still reaches it.
+// The channel with the real command handler, and a hundred hostile peers at once (silent,
+// random bytes, a megabyte, half a line then gone): the instance acts on none of it, hands the
+// handler no line that is not a request, and neither stops answering during the storm nor
+// after it; a normal second launch still reaches it.
 TEST_F(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInstance)
 {
+    EXPECT_FALSE(desktop::SingleInstance::request(key, "cmd status\n", 300).has_value()); // nobody runs
     desktop::SingleInstance running(key);
     ASSERT_FALSE(running.handOverToRunningInstance(200));
     int activations = 0;
-    running.setCommandHandler([&](QByteArrayView line) { return remote::answer(store, line, [this] { ++shown; }); });
+    QList<QByteArray> handled;
+    running.setCommandHandler([&](QByteArrayView line) {
+        handled.append(line.toByteArray());
+        return remote::answer(store, line, [this] { ++shown; });
+    });
     QObject::connect(&running, &desktop::SingleInstance::activationRequested, [&activations] { ++activations; });
-
     std::atomic<int> connected{0};
     std::atomic<bool> stormDone{false};
     std::optional<QByteArray> duringStorm;
@@ -239,9 +178,17 @@ TEST_F(RemoteControl, AHundredHostileConnectionsAtOnceNeitherActNorStallTheInsta
     EXPECT_TRUE(store.currentEvents().isEmpty());
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(activations, 0);
+    EXPECT_TRUE(handled.contains("cmd status"));
+    for (const QByteArray &line : handled) // the status, and noise lines that began with "cmd "
+        EXPECT_TRUE(line.startsWith("cmd ") && line.size() <= remote::kMaxRequest) << line.size();
 
     // A second launch still hands over to it.
-    EXPECT_TRUE(beside([this] { return desktop::SingleInstance(key).handOverToRunningInstance(2000); }));
+    // A blocking client, beside the event loop that serves it.
+    auto launch = std::async(std::launch::async,
+                             [this] { return desktop::SingleInstance(key).handOverToRunningInstance(2000); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return launch.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                10000));
+    EXPECT_TRUE(launch.get());
     EXPECT_TRUE(QTest::qWaitFor([&] { return activations > 0; }, 5000));
     EXPECT_EQ(activations, 1);
 }

@@ -16,8 +16,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include <unistd.h>
-
 using namespace tessary;
 using namespace tessary::ui;
 
@@ -48,6 +46,15 @@ QList<StudySession> hourly(const fakes::StoreHarness &h, int count, std::int64_t
     return list;
 }
 
+// One field of each row of a model list, as the view reads them.
+QString joined(const QVariantList &rows, const char *field)
+{
+    QStringList values;
+    for (const QVariant &row : rows)
+        values << row.toMap().value(QLatin1String(field)).toString();
+    return values.join(u' ');
+}
+
 double bezierY(QPointF p0, const charts::CubicSegment &s, double t)
 {
     const double u = 1 - t;
@@ -58,13 +65,9 @@ double bezierY(QPointF p0, const charts::CubicSegment &s, double t)
 
 // --- Texts ---------------------------------------------------------------------
 
-// The figure and row texts are checked through the models below; these rules are not.
-TEST(ArchiveText, WeekdaysAreOneChineseCharacterAndANoteReadsAsOneLine)
+// The figure, row and weekday texts are checked through the models below; these rules are not.
+TEST(ArchiveText, NoWeekdayForNoDateAndANoteReadsAsOneLine)
 {
-    QStringList days;
-    for (int i = 0; i < 7; ++i)
-        days << narrowWeekdayText(QDate(2026, 12, 7).addDays(i)); // from a Monday
-    EXPECT_EQ(days.join(QLatin1Char(' ')), u"一 二 三 四 五 六 日"_qs);
     EXPECT_EQ(narrowWeekdayText(QDate()), QString());
     EXPECT_EQ(noteLineText(QStringLiteral("   ")), QStringLiteral("   ")); // blanks count as a note
     EXPECT_EQ(noteLineText(QStringLiteral("第一行\n第二行\r\n第三行")), QStringLiteral("第一行 第二行 第三行"));
@@ -82,8 +85,7 @@ TEST(ChartGeometry, ValueAxisIsNiceAndCoversTheData)
     for (int max = 0; max <= 20000; max += 7) {
         const auto axis = charts::niceAxis(max);
         ASSERT_GE(axis.top, max);
-        ASSERT_GE(axis.ticks.size(), 3) << max;
-        ASSERT_LE(axis.ticks.size(), 5) << max;
+        ASSERT_TRUE(axis.ticks.size() >= 3 && axis.ticks.size() <= 5) << max;
         ASSERT_EQ(axis.ticks.back(), axis.top);
         const double mantissa = axis.step / std::pow(10, std::floor(std::log10(axis.step)));
         ASSERT_TRUE(mantissa == 1 || mantissa == 2 || mantissa == 5) << axis.step;
@@ -94,16 +96,11 @@ TEST(ChartGeometry, BarsStandOnTheBaselineInEqualSlots)
 {
     const QRectF plot(0, 0, 700, 190);
     const auto axis = charts::niceAxis(100);
-    const auto bars = charts::barRects({0, 50, 100, 100, 0, 25, 75}, axis, plot, 0.5);
-    ASSERT_EQ(bars.size(), 7);
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_DOUBLE_EQ(bars[i].center().x(), 50 + 100 * i);
-        EXPECT_DOUBLE_EQ(bars[i].width(), 50);
-        EXPECT_DOUBLE_EQ(bars[i].bottom(), 190);
-    }
-    EXPECT_DOUBLE_EQ(bars[0].height(), 0);
-    EXPECT_DOUBLE_EQ(bars[2].height(), 190); // the axis top is the full height
-    EXPECT_DOUBLE_EQ(bars[1].height(), 95);
+    QStringList bars; // x,y,width,height: centred in slots of 100, the axis top at the full height
+    for (const QRectF &r : charts::barRects({0, 50, 100, 100, 0, 25, 75}, axis, plot, 0.5))
+        bars << QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    EXPECT_EQ(bars.join(u' '), u"25,190,50,0 125,95,50,95 225,0,50,190 325,0,50,190 425,190,50,0 525,142.5,50,47.5 "
+                               u"625,47.5,50,142.5"_qs);
 }
 
 TEST(ChartGeometry, TrendCurvePassesThroughEveryPointAndStaysInsideTheScale)
@@ -121,8 +118,7 @@ TEST(ChartGeometry, TrendCurvePassesThroughEveryPointAndStaysInsideTheScale)
         const double lo = std::min(points[k].y(), points[k + 1].y()), hi = std::max(points[k].y(), points[k + 1].y());
         for (double t = 0; t <= 1.0; t += 0.01) {
             const double y = bezierY(points[k], segments[k], t);
-            ASSERT_GE(y, lo - 1e-9) << "segment " << k << " t " << t;
-            ASSERT_LE(y, hi + 1e-9) << "segment " << k << " t " << t;
+            ASSERT_TRUE(y >= lo - 1e-9 && y <= hi + 1e-9) << "segment " << k << " t " << t << ": " << y;
         }
     }
     // Equal neighbours give a flat piece, not a bump.
@@ -140,7 +136,7 @@ TEST(ChartGeometry, TrendCurvePassesThroughEveryPointAndStaysInsideTheScale)
 
 // --- The insights model on a store ------------------------------------------------
 
-TEST(InsightsModel, WindowTrendAndWeekFollowTheArchiveAndAnEmptyOneShowsTheDefaults)
+TEST(InsightsModel, FiguresTrendAndWeekFollowTheArchiveAndAnEmptyOneShowsTheDefaults)
 {
     fakes::StoreHarness h;
     QList<StudySession> archive = hourly(h, 20);
@@ -150,39 +146,31 @@ TEST(InsightsModel, WindowTrendAndWeekFollowTheArchiveAndAnEmptyOneShowsTheDefau
     InsightsModel m(&store);
     EXPECT_EQ(m.capsuleText(), QStringLiteral("基于最近 12 轮"));
 
-    const auto points = m.trendPoints(500, 150);
-    ASSERT_EQ(points.size(), 10);
-    // Oldest of the ten first, the newest at position 10.
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(points[i].toMap().value(QStringLiteral("rating")).toLongLong(), archive[9 - i].focusRating) << i;
-    const auto xMarks = m.trendXAxis(500);
-    ASSERT_EQ(xMarks.size(), 10);
-    EXPECT_EQ(xMarks.back().toMap().value(QStringLiteral("text")).toString(), QStringLiteral("10"));
-    const auto yMarks = m.trendYAxis(150);
-    ASSERT_EQ(yMarks.size(), 5);
-    EXPECT_DOUBLE_EQ(yMarks.front().toMap().value(QStringLiteral("y")).toDouble(), 150); // 1 at the bottom
-    EXPECT_DOUBLE_EQ(yMarks.back().toMap().value(QStringLiteral("y")).toDouble(), 0);    // 5 at the top
+    // Oldest of the ten first, the newest at position 10; 1 at the bottom, 5 at the top.
+    EXPECT_EQ(joined(m.trendPoints(500, 150), "rating"), u"5 4 3 2 1 5 4 3 2 1"_qs);
+    EXPECT_EQ(joined(m.trendXAxis(500), "text"), u"1 2 3 4 5 6 7 8 9 10"_qs);
+    EXPECT_EQ(joined(m.trendYAxis(150), "y"), u"150 112.5 75 37.5 0"_qs);
 
-    // Today's bar is the last one, labelled with today's weekday (2026-12-06 is a Sunday).
-    const auto bars = m.weekBars(700, 160);
-    EXPECT_EQ(bars.back().toMap().value(QStringLiteral("label")).toString(), QStringLiteral("日"));
-    EXPECT_EQ(bars.back().toMap().value(QStringLiteral("minutes")).toLongLong(), 13 * 25);
+    // Today (2026-12-06, a Sunday) is the last bar.
+    EXPECT_EQ(joined(m.weekBars(700, 160), "label"), u"一 二 三 四 五 六 日"_qs);
+    EXPECT_EQ(joined(m.weekBars(700, 160), "minutes"), u"0 0 0 0 0 175 325"_qs);
+
+    // Using the recommendation sets the round's length and shows the focus screen.
+    ASSERT_EQ(m.recommendedMinutes(), 20); // no bonus: the newest ratings are low
+    store.setSelectedSection(int(AppSection::insights));
+    m.useRecommendation();
+    EXPECT_EQ(store.settings().selectedDurationMinutes, 20);
+    EXPECT_EQ(store.selectedSection(), int(AppSection::focus));
 
     // A change of the archive is seen on the next read.
     QSignalSpy changed(&m, &InsightsModel::changed);
     store.clearHistory();
     EXPECT_EQ(changed.count(), 1);
     const QStringList figures{m.capsuleText(), m.capacityText(), m.recommendedText(), m.wanderRateText(),
-                              m.energyDropText()};
-    EXPECT_EQ(figures.join(QLatin1Char('|')), u"基于最近 0 轮|30 分钟|30 分钟|—|—"_qs);
-    EXPECT_TRUE(m.taskRows().isEmpty());
-    EXPECT_TRUE(m.taskNote().isEmpty());
-    EXPECT_TRUE(m.trendEmpty());
-    EXPECT_DOUBLE_EQ(m.ringFraction(), 0.25);
-    for (const QVariant &bar : m.weekBars(700, 160))
-        EXPECT_EQ(bar.toMap().value(QStringLiteral("height")).toDouble(), 0);
-    EXPECT_EQ(m.weekBars(700, 160).size(), 7);
-    EXPECT_EQ(m.weekAxis(160).size(), 3); // an empty week still has a scale
+                              m.energyDropText(), QString::number(m.ringFraction()), m.taskNote()};
+    EXPECT_EQ(figures.join(QLatin1Char('|')), u"基于最近 0 轮|30 分钟|30 分钟|—|—|0.25|"_qs);
+    EXPECT_TRUE(m.taskRows().isEmpty() && m.trendEmpty());
+    EXPECT_EQ(joined(m.weekBars(700, 160), "height"), u"0 0 0 0 0 0 0"_qs);
 }
 
 TEST(InsightsModel, TaskRowsAtMostEightWithNoteAndScale)
@@ -215,25 +203,6 @@ TEST(InsightsModel, TaskRowsAtMostEightWithNoteAndScale)
               u"读 1 3.0 false|未分类 0 3.0 true|"_qs);
 }
 
-TEST(InsightsModel, UsingTheRecommendationSetsTheLengthAndShowsTheFocusScreen)
-{
-    fakes::StoreHarness h;
-    // Three stable 40-minute rounds: capacity 40, recommendation 45; capacity 40 fills a third of the ring.
-    QList<StudySession> archive;
-    for (int i = 0; i < 3; ++i)
-        archive.append(round(h.clock.t.addSecs(-3600 * (i + 1)), 40 * 60, 4));
-    AppStore &store = openOn(h, archive);
-    InsightsModel m(&store);
-    ASSERT_EQ(m.recommendedMinutes(), 45);
-    EXPECT_NEAR(m.ringFraction(), 40.0 / 120.0, 1e-12);
-    store.setSelectedSection(int(AppSection::insights));
-    m.useRecommendation();
-    EXPECT_EQ(store.settings().selectedDurationMinutes, 45);
-    EXPECT_EQ(store.selectedSection(), int(AppSection::focus));
-    h.advance(0.3); // the ordinary settings save
-    EXPECT_EQ(h.onDisk().settings.selectedDurationMinutes, 45);
-}
-
 // --- The history model and the delete flow ------------------------------------------
 
 TEST(HistoryModel, RowsCarryTheirTextsAndTheSummaryItsRounding)
@@ -248,25 +217,20 @@ TEST(HistoryModel, RowsCarryTheirTextsAndTheSummaryItsRounding)
     AppStore &store = openOn(h, {a, b, c}, QTimeZone("Asia/Shanghai"));
     HistoryModel m(&store);
     ASSERT_EQ(m.rowCount(), 3);
-    // Every text of a row, in the order the list shows them.
+    // Every text of a row, in the order of the roles: day, month, minutes, completed, task,
+    // untagged, time, rating, wandering, energy, reminders, note and whether there is one.
     auto row = [&](int r) {
         QStringList texts;
-        for (auto role : {HistoryModel::DayRole, HistoryModel::MonthRole, HistoryModel::TimeRole,
-                          HistoryModel::MinutesRole, HistoryModel::CompletedRole, HistoryModel::TaskRole,
-                          HistoryModel::UntaggedRole, HistoryModel::RatingRole, HistoryModel::WanderRole,
-                          HistoryModel::EnergyRole, HistoryModel::RemindersRole, HistoryModel::NoteRole,
-                          HistoryModel::HasNoteRole})
+        for (int role = HistoryModel::DayRole; role <= HistoryModel::HasNoteRole; ++role)
             texts << m.data(m.index(r), role).toString();
         return texts.join(QLatin1Char('|'));
     };
-    EXPECT_EQ(row(0), u"06|12月|15:30|3 分钟专注|false|未分类|true|3/5|1|4→3|3–5|先读完第三节|true"_qs); // 2.5 rounds up
-    EXPECT_EQ(row(1), u"05|12月|09:00|25 分钟专注|true|阅读|false|4/5|0|4→3|3–5|没有写本轮备注|false"_qs);
-    EXPECT_EQ(row(2), u"04|12月|09:00|1 分钟专注|true|未分类|true|4/5|0|4→3|3–5|没有写本轮备注|false"_qs);
+    EXPECT_EQ(row(0), u"06|12月|3 分钟专注|false|未分类|true|15:30|3/5|1|4→3|3–5|先读完第三节|true"_qs); // 2.5 rounds up
+    EXPECT_EQ(row(1), u"05|12月|25 分钟专注|true|阅读|false|09:00|4/5|0|4→3|3–5|没有写本轮备注|false"_qs);
+    EXPECT_EQ(row(2), u"04|12月|1 分钟专注|true|未分类|true|09:00|4/5|0|4→3|3–5|没有写本轮备注|false"_qs);
     EXPECT_FALSE(m.data(m.index(7), HistoryModel::TaskRole).isValid());
-
-    EXPECT_EQ(m.sessionCountText(), QStringLiteral("3"));
-    EXPECT_EQ(m.totalMinutesText(), QStringLiteral("29")); // 3 + 25 + 1, each rounded on its own
-    EXPECT_EQ(m.averageRatingText(), QStringLiteral("3.7")); // 3, 4, 4
+    // Count, minutes (3 + 25 + 1, each rounded on its own) and the average rating of 3, 4, 4.
+    EXPECT_EQ(m.sessionCountText() + u' ' + m.totalMinutesText() + u' ' + m.averageRatingText(), u"3 29 3.7"_qs);
 }
 
 TEST(HistoryModel, DeletingOneRoundRemovesExactlyItsRowAndIsSaved)
@@ -286,10 +250,9 @@ TEST(HistoryModel, DeletingOneRoundRemovesExactlyItsRowAndIsSaved)
     EXPECT_EQ(reset.count(), 0); // the list keeps its place
     EXPECT_EQ(m.rowCount(), 4);
     EXPECT_EQ(m.sessionCountText(), QStringLiteral("4"));
-    const auto onDisk = h.onDisk().sessions;
-    ASSERT_EQ(onDisk.size(), 4);
-    for (const auto &s : onDisk)
-        EXPECT_NE(s.id, archive[2].id);
+    auto rest = archive;
+    rest.removeAt(2);
+    EXPECT_EQ(h.onDisk().sessions, rest);
 
     // A stale or unknown id deletes nothing.
     store.removeSessionById(id);
@@ -353,16 +316,6 @@ TEST(CsvExport, AsksOnceWritesAtomicallyAndSaysHowItWent)
     EXPECT_FALSE(exporter.finish(QUrl::fromLocalFile(out.filePath(QStringLiteral("missing/x.csv")))));
     EXPECT_FALSE(exporter.finish(QUrl(QStringLiteral("https://example.invalid/x.csv"))));
     EXPECT_EQ(store.toastMessageText(), QStringLiteral("没有导出文件。"));
-
-    // A read-only folder (permissions do not bind root, so only checked as a user).
-    if (::geteuid() != 0) {
-        QFile::setPermissions(out.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        EXPECT_FALSE(exporter.finish(QUrl::fromLocalFile(target)));
-        QFile::setPermissions(out.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile again(target);
-        ASSERT_TRUE(again.open(QIODevice::ReadOnly));
-        EXPECT_EQ(again.readAll(), Persistence::csvText(store.sessions(), QTimeZone::utc()));
-    }
 }
 
 // --- The settings screen's bridge -----------------------------------------------------
@@ -376,7 +329,6 @@ TEST(SettingsBridge, MusicChoicesAndTheTestButtonRule)
     EXPECT_TRUE(bridge.canTestMusic());
 
     bridge.setMusicSourceIsPlaylist(true);
-    EXPECT_EQ(store.settings().musicSource, MusicSource::playlist);
     EXPECT_FALSE(bridge.canTestMusic()); // a playlist without a name
     bridge.setPlaylistName(QStringLiteral("   "));
     EXPECT_FALSE(bridge.canTestMusic()); // blanks are no name
@@ -386,19 +338,9 @@ TEST(SettingsBridge, MusicChoicesAndTheTestButtonRule)
     // NetEase ignores the source and keeps the stored values for the way back.
     bridge.setPlaylistName(QString());
     bridge.setMusicServiceIsNetEase(true);
-    EXPECT_EQ(store.settings().musicService, MusicService::netEase);
+    EXPECT_TRUE(bridge.musicServiceIsNetEase());
     EXPECT_TRUE(bridge.canTestMusic());
     bridge.setMusicServiceIsNetEase(false);
     EXPECT_TRUE(bridge.musicSourceIsPlaylist());
     EXPECT_FALSE(bridge.canTestMusic());
-
-    bridge.setMicroBreakSeconds(25);
-    bridge.setReminderSound(QStringLiteral("随机"));
-    bridge.setCompletionSound(QStringLiteral("Ping"));
-    EXPECT_EQ(store.settings().microBreakSeconds, 25);
-    EXPECT_EQ(store.settings().reminderSound, QStringLiteral("随机"));
-    EXPECT_EQ(bridge.reminderSoundOptions().front(), QStringLiteral("随机"));
-    EXPECT_EQ(bridge.completionSoundOptions().size(), 8);
-    h.advance(0.3);
-    EXPECT_EQ(h.onDisk().settings.completionSound, QStringLiteral("Ping"));
 }

@@ -50,6 +50,13 @@ protected:
         }
         return ticks;
     }
+    // Plays `levels` and waits until the fade-in is done.
+    void playSettled(const AmbientLevels &levels)
+    {
+        player->setLevels(levels);
+        ASSERT_TRUE(player->play());
+        settle();
+    }
     int generation(AmbientSound s) const { return player->track(s) ? player->track(s)->generation : -1; }
     bool trackPlays(AmbientSound s) const { return player->track(s) && player->track(s)->isPlaying; }
 };
@@ -103,9 +110,7 @@ TEST_F(audio_Ambient, SelectedTrackStartsAtARandomPlaceInTheFirst95PercentAndFad
 
 TEST_F(audio_Ambient, DeselectedTrackStopsOnlyOnceBelowOneThousandth)
 {
-    player->setLevels(ambientLevels(1.0f, {{AmbientSound::waves, 0.8f}}));
-    ASSERT_TRUE(player->play());
-    settle();
+    playSettled(ambientLevels(1.0f, {{AmbientSound::waves, 0.8f}}));
     player->engine().pumpStreaming(); // reads a pass whose completion is then still on its way
     player->setLevels(ambientLevels(1.0f, {}));
     int ticks = 0;
@@ -128,9 +133,7 @@ TEST_F(audio_Ambient, DeselectedTrackStopsOnlyOnceBelowOneThousandth)
 
 TEST_F(audio_Ambient, ReselectingDuringTheFadeOutRampsBackWithoutRestarting)
 {
-    player->setLevels(ambientLevels(1.0f, {{AmbientSound::wind, 0.6f}}));
-    ASSERT_TRUE(player->play());
-    settle();
+    playSettled(ambientLevels(1.0f, {{AmbientSound::wind, 0.6f}}));
     const int started = generation(AmbientSound::wind);
     player->setLevels(ambientLevels(1.0f, {}));
     for (int i = 0; i < 10; ++i)
@@ -143,9 +146,7 @@ TEST_F(audio_Ambient, ReselectingDuringTheFadeOutRampsBackWithoutRestarting)
 
 TEST_F(audio_Ambient, PlayDuringTheFadeOutKeepsTracksButAfterIdlingRestartsThem)
 {
-    player->setLevels(ambientLevels(0.7f, {{AmbientSound::fire, 0.5f}, {AmbientSound::birds, 0.5f}}));
-    ASSERT_TRUE(player->play());
-    settle();
+    playSettled(ambientLevels(0.7f, {{AmbientSound::fire, 0.5f}, {AmbientSound::birds, 0.5f}}));
     const int fire = generation(AmbientSound::fire);
     player->stop();
     for (int i = 0; i < 20; ++i)
@@ -214,9 +215,7 @@ TEST_F(audio_Ambient, OutputChangeReconnectsWhileIdleAndRestartsEverySelectedSou
     EXPECT_EQ(player->engine().sampleRate(), 44100.0);
     EXPECT_FALSE(output.running);
 
-    player->setLevels(ambientLevels(1.0f, {{AmbientSound::crickets, 0.5f}, {AmbientSound::brownNoise, 0.5f}}));
-    ASSERT_TRUE(player->play());
-    settle();
+    playSettled(ambientLevels(1.0f, {{AmbientSound::crickets, 0.5f}, {AmbientSound::brownNoise, 0.5f}}));
     const int before = generation(AmbientSound::crickets);
     const float master = player->masterVolume();
 

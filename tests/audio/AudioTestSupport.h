@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QString>
 #include <QStringList>
 
 #include <sndfile.h>
@@ -125,10 +124,7 @@ inline std::vector<float> renderLeft(AudioEngine &engine, int frames, int block 
 
 inline float peakOf(const std::vector<float> &samples)
 {
-    float peak = 0.0f;
-    for (float s : samples)
-        peak = std::max(peak, std::fabs(s));
-    return peak;
+    return std::fabs(*std::ranges::max_element(samples, {}, [](float s) { return std::fabs(s); }));
 }
 
 // Collects warning texts while alive; everything else goes on to the previous handler.

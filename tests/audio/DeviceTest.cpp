@@ -13,12 +13,15 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <numeric>
+#include <vector>
 
 using namespace tessary;
 using namespace tessary::audio;
@@ -97,14 +100,9 @@ public:
         if (data.size() < wanted)
             return -1;
         const qsizetype first = qsizetype(rate) * 8 / 2;
-        const qsizetype count = (data.size() - first) / qsizetype(sizeof(float));
-        double sum = 0;
-        for (qsizetype i = 0; i < count; ++i) {
-            float s;
-            std::memcpy(&s, data.constData() + first + i * qsizetype(sizeof(float)), sizeof s);
-            sum += double(s) * s;
-        }
-        return std::sqrt(sum / double(count));
+        std::vector<float> s(std::size_t(data.size() - first) / sizeof(float));
+        std::memcpy(s.data(), data.constData() + first, s.size() * sizeof(float));
+        return std::sqrt(std::inner_product(s.begin(), s.end(), s.begin(), 0.0) / double(s.size()));
     }
 
 private:
@@ -113,16 +111,6 @@ private:
     bool m_ready = false;
 };
 
-// Processes events until `done` or `ms` have passed; returns `done()`.
-template <typename F>
-bool waitFor(F done, int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 } // namespace
 
 TEST(audio_Device, AmbientMixReachesTheSinkAndFollowsANewDefaultOutput)
@@ -130,7 +118,7 @@ TEST(audio_Device, AmbientMixReachesTheSinkAndFollowsANewDefaultOutput)
     PrivateSoundServer server;
     if (!server.ready())
         GTEST_SKIP() << "no private PulseAudio could be started here";
-    ASSERT_TRUE(waitFor([] { return !QMediaDevices::audioOutputs().isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return !QMediaDevices::audioOutputs().isEmpty(); }, 5000));
 
     QTemporaryDir sounds;
     QDir(sounds.path()).mkpath(QStringLiteral("Ambient"));
@@ -142,11 +130,10 @@ TEST(audio_Device, AmbientMixReachesTheSinkAndFollowsANewDefaultOutput)
     AmbientPlayer player(sounds.path(), {}, random, std::make_unique<QtAudioOutput>());
     player.setLevels(ambientLevels(1.0f, {{AmbientSound::rain, 1.0f}}));
     ASSERT_TRUE(player.play());
-    ASSERT_TRUE(waitFor([&] { return !player.isRampRunning(); }, 10000)); // faded in
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player.isRampRunning(); }, 10000)); // faded in
 
     const int rate = int(player.engine().sampleRate());
     const double level = PrivateSoundServer::recordedLevel(QStringLiteral("test.monitor"), rate);
-    std::printf("[ level ] %.4f RMS at %d Hz on test.monitor\n", level, rate);
     EXPECT_NEAR(level, 0.5 / std::numbers::sqrt2, 0.03);
 
     // A new default output: the player rebuilds and restarts on it.
@@ -155,17 +142,16 @@ TEST(audio_Device, AmbientMixReachesTheSinkAndFollowsANewDefaultOutput)
                                          QStringLiteral("sink_name=other")}),
               0);
     ASSERT_EQ(PrivateSoundServer::pactl({QStringLiteral("set-default-sink"), QStringLiteral("other")}), 0);
-    const bool recovered = waitFor([&] { return player.track(AmbientSound::rain)->generation > generation; }, 5000);
+    const bool recovered = QTest::qWaitFor([&] { return player.track(AmbientSound::rain)->generation > generation; }, 5000);
     EXPECT_TRUE(recovered) << "no configuration change arrived after the default sink changed";
     if (recovered) {
-        ASSERT_TRUE(waitFor([&] { return !player.isRampRunning(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !player.isRampRunning(); }, 10000));
         const double moved = PrivateSoundServer::recordedLevel(QStringLiteral("other.monitor"), rate);
-        std::printf("[ level ] %.4f RMS on other.monitor after recovery\n", moved);
         EXPECT_NEAR(moved, 0.5 / std::numbers::sqrt2, 0.03);
     }
 
     player.stop();
-    EXPECT_TRUE(waitFor([&] { return !player.isRampRunning(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player.isRampRunning(); }, 10000));
     EXPECT_FALSE(player.engine().isRunning());
 }
 

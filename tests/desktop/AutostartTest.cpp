@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <unistd.h>
@@ -72,11 +73,10 @@ TEST(Autostart, SwitchingOnWritesAValidEntryThatStartsInTheTrayAndOffRemovesIt)
     EXPECT_FALSE(autostart.isEnabled());
     EXPECT_EQ(autostart.filePath(), autostartDir + QStringLiteral("/tessary.desktop"));
 
-    int changes = 0;
-    QObject::connect(&autostart, &Autostart::enabledChanged, [&changes] { ++changes; });
+    QSignalSpy changes(&autostart, &Autostart::enabledChanged);
     ASSERT_TRUE(autostart.setEnabled(true)); // the directory is made on the way
     EXPECT_TRUE(autostart.isEnabled());
-    EXPECT_GE(changes, 1);
+    EXPECT_GE(changes.count(), 1);
     const QByteArray text = readAll(autostart.filePath());
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
     for (const char *line : {"\nExec=\"/opt/汀 禾/tessary\" --background\n", "\nName=汀禾\n", "\nIcon=tessary\n",
@@ -109,8 +109,7 @@ TEST(Autostart, StateIsTheFileOnDiskIncludingChangesMadeElsewhere)
     EXPECT_TRUE(second.isEnabled());
 
     // A session manager that switches it off keeps the file but marks it; only the main group counts.
-    int changes = 0;
-    QObject::connect(&second, &Autostart::enabledChanged, [&changes] { ++changes; });
+    QSignalSpy changes(&second, &Autostart::enabledChanged);
     const std::pair<const char *, bool> entries[] = {
         {"[Desktop Entry]\nType=Application\nExec=tessary --background\nX-GNOME-Autostart-enabled=false\n", false},
         {"[Desktop Entry]\nType=Application\nName=汀禾\nExec=tessary\nHidden=true\n", false},
@@ -121,7 +120,7 @@ TEST(Autostart, StateIsTheFileOnDiskIncludingChangesMadeElsewhere)
         second.refresh();
         EXPECT_EQ(second.isEnabled(), enabled) << entry;
     }
-    EXPECT_EQ(changes, 2); // off, then on again: a refresh that changes nothing emits nothing
+    EXPECT_EQ(changes.count(), 2); // off, then on again: a refresh that changes nothing emits nothing
 
     ASSERT_TRUE(QFile::remove(second.filePath()));
     second.refresh();
@@ -141,11 +140,10 @@ TEST(Autostart, AnAutostartDirectoryThatCannotBeMadeGivesAToastNotASilentFailure
     writeFile(blocked, "not a directory");
     Toasts toasts;
     Autostart autostart(blocked, QStringLiteral("tessary"), toasts.sink());
-    int changes = 0;
-    QObject::connect(&autostart, &Autostart::enabledChanged, [&changes] { ++changes; });
+    QSignalSpy changes(&autostart, &Autostart::enabledChanged);
     EXPECT_FALSE(autostart.setEnabled(true));
     EXPECT_FALSE(autostart.isEnabled());
-    EXPECT_EQ(changes, 1); // the switch is told to show "off" again
+    EXPECT_EQ(changes.count(), 1); // the switch is told to show "off" again
     ASSERT_EQ(toasts.shown.size(), 1);
     EXPECT_TRUE(toasts.shown[0].startsWith(QStringLiteral("无法开启登录后自动启动："))) << toasts.shown[0].toStdString();
     EXPECT_TRUE(toasts.shown[0].contains(blocked));

@@ -40,7 +40,6 @@ TEST(Insights, AnEmptyArchiveHasNeutralValues)
     const auto week = weeklySummaries({}, cal);
     ASSERT_EQ(week.size(), 7);
     EXPECT_EQ(week.last().date, QDateTime(QDate(2026, 12, 6), QTime(0, 0), kShanghai));
-    EXPECT_EQ(week.first().date.date(), QDate(2026, 11, 30));
     for (const auto &d : week)
         EXPECT_EQ(d.minutes + d.sessions + d.wanderCount, 0);
     EXPECT_TRUE(taskSummaries({}).isEmpty());
@@ -137,16 +136,14 @@ TEST(Insights, RecommendationAddsFiveAfterThreeStableRounds)
 
 TEST(Insights, TasksGroupByDisplayNameAndSortByMinutesThenFileOrder)
 {
-    StudySession spaced = session("2026-12-01T00:00:00Z", 600, 5);
-    spaced.taskName = QStringLiteral(" 阅读 ");
-    StudySession plain = session("2026-12-01T00:00:00Z", 1200, 2);
-    plain.taskName = QStringLiteral("阅读");
-    StudySession untagged = session("2026-12-01T00:00:00Z", 60, 4);
-    StudySession t10 = session("2026-12-01T00:00:00Z", 600, 4);
-    t10.taskName = QStringLiteral("任务10");
-    StudySession t2 = session("2026-12-01T00:00:00Z", 600, 4);
-    t2.taskName = QStringLiteral("任务2");
-    const auto rows = taskSummaries({t10, spaced, untagged, plain, t2});
+    const auto task = [](const char *name, std::int64_t seconds, std::int64_t rating) {
+        StudySession s = session("2026-12-01T00:00:00Z", seconds, rating);
+        s.taskName = QString::fromUtf8(name);
+        return s;
+    };
+    const auto rows = taskSummaries({task("任务10", 600, 4), task(" 阅读 ", 600, 5),
+                                     session("2026-12-01T00:00:00Z", 60, 4), task("阅读", 1200, 2),
+                                     task("任务2", 600, 4)});
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[0].name, QStringLiteral("阅读"));
     EXPECT_EQ(rows[0].focusedMinutes, 30);

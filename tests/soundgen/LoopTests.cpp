@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 #include <string>
 
@@ -34,29 +33,22 @@ struct Character {
 
 class soundgen_EveryLoop : public ::testing::TestWithParam<Character> {};
 
-TEST_P(soundgen_EveryLoop, HasTheExactLengthTwoDistinctChannelsTheTargetLoudnessAndNoClipping)
+// The ceiling and the seam of full-length loops are checked on the shipped files; this odd
+// length is where a recipe that assumes round numbers shows.
+TEST_P(soundgen_EveryLoop, HasTheExactLengthTwoChannelsTheTargetLoudnessTheBrightnessOfItsNameAndNoSeam)
 {
     const Buffer &b = shippedLoop(GetParam().loop);
     ASSERT_EQ(b.channelCount(), 2);
     EXPECT_EQ(b.frames(), kTestFrames);
     EXPECT_NE(b.left(), b.right());
     EXPECT_NEAR(integratedLoudness(b, true), kLoopLoudnessLufs, 0.05);
-    EXPECT_LE(peakDb(b), kPeakCeilingDb);
     // Loudness-matched but not squashed: the RMS stays in a sane band around the target.
     EXPECT_GT(rmsDb(b), kLoopLoudnessLufs - 10.0);
     EXPECT_LT(rmsDb(b), kLoopLoudnessLufs + 6.0);
-}
-
-TEST_P(soundgen_EveryLoop, WrapsWithoutASeam)
-{
-    testing::expectSeamless(shippedLoop(GetParam().loop));
-}
-
-TEST_P(soundgen_EveryLoop, HasTheBrightnessOfWhatItIsNamed)
-{
-    const double centroid = spectralCentroid(shippedLoop(GetParam().loop));
+    const double centroid = spectralCentroid(b);
     EXPECT_GE(centroid, GetParam().minCentroidHz);
     EXPECT_LE(centroid, GetParam().maxCentroidHz);
+    testing::expectSeamless(b);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loops, soundgen_EveryLoop,

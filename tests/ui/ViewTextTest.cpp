@@ -93,14 +93,6 @@ TEST(ViewText, FloatingTimerRule)
     EXPECT_FALSE(floatingTimerVisible(true, true, false, false));
 }
 
-TEST(FloatingPanel, SizeBySectionsShown)
-{
-    EXPECT_EQ(floating::panelSize(true, false), QSize(264, 116));
-    EXPECT_EQ(floating::panelSize(true, true), QSize(292, 174));
-    EXPECT_EQ(floating::panelSize(false, true), QSize(292, 70));
-    EXPECT_TRUE(floating::panelSize(false, false).isEmpty());
-}
-
 TEST(FloatingPanel, TheMainWindowIsTheRegisteredOneElseTheFirstNamedOrOrdinaryWindow)
 {
     int argc = 0;

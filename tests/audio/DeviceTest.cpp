@@ -142,7 +142,8 @@ TEST(audio_Device, AmbientMixReachesTheSinkAndFollowsANewDefaultOutput)
                                          QStringLiteral("sink_name=other")}),
               0);
     ASSERT_EQ(PrivateSoundServer::pactl({QStringLiteral("set-default-sink"), QStringLiteral("other")}), 0);
-    const bool recovered = QTest::qWaitFor([&] { return player.track(AmbientSound::rain)->generation > generation; }, 5000);
+    const bool recovered =
+        QTest::qWaitFor([&] { return player.track(AmbientSound::rain)->generation > generation; }, 5000);
     EXPECT_TRUE(recovered) << "no configuration change arrived after the default sink changed";
     if (recovered) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !player.isRampRunning(); }, 10000));

@@ -8,67 +8,62 @@
 #include <QTemporaryDir>
 
 using tessary::desktop::CommandLine;
-using tessary::desktop::parseCommandLine;
 
 namespace {
-CommandLine parse(std::initializer_list<const char *> args)
+// What an argument list parses to, in one line: the action, then "background", "json" and the
+// command for the running instance where they are set; "invalid" and the argument at fault.
+std::string parsed(const std::vector<const char *> &args)
 {
     QStringList list;
     for (const char *a : args)
         list.append(QString::fromUtf8(a));
-    return parseCommandLine(list);
+    const CommandLine c = tessary::desktop::parseCommandLine(list);
+    if (c.action == CommandLine::Action::invalid)
+        return "invalid " + c.invalidArgument.toStdString();
+    static const char *const actions[] = {"run", "help", "version", "checkSounds", "remote"};
+    QString out = QString::fromLatin1(actions[int(c.action)]);
+    if (c.background)
+        out += QStringLiteral(" background");
+    if (c.json)
+        out += QStringLiteral(" json");
+    if (c.action == CommandLine::Action::remote)
+        out += QLatin1Char(' ') + QString::fromUtf8(c.remoteCommand);
+    return out.toStdString();
 }
 } // namespace
 
 TEST(CommandLine, OurOptionsAndQtsOwnArePassedUnknownOnesAreInvalid)
 {
-    EXPECT_EQ(parse({}).action, CommandLine::Action::run);
-    EXPECT_FALSE(parse({}).background);
-    EXPECT_TRUE(parse({"--background"}).background);
-    EXPECT_EQ(parse({"--background"}).action, CommandLine::Action::run);
-    EXPECT_EQ(parse({"--help"}).action, CommandLine::Action::help);
-    EXPECT_EQ(parse({"-h"}).action, CommandLine::Action::help);
-    EXPECT_EQ(parse({"--version"}).action, CommandLine::Action::version);
-    EXPECT_EQ(parse({"--check-sounds"}).action, CommandLine::Action::checkSounds);
-    // The first action wins; --help after --version still prints the version.
-    EXPECT_EQ(parse({"--version", "--help"}).action, CommandLine::Action::version);
-
-    // QApplication reads these itself; a desktop or a user may pass them.
-    const CommandLine qt = parse({"-platform", "offscreen", "--background", "-name", "x", "-reverse",
-                                  "--style=Fusion", "-qmljsdebugger=port:1234"});
-    EXPECT_EQ(qt.action, CommandLine::Action::run);
-    EXPECT_TRUE(qt.background);
-
-    for (auto args : {std::initializer_list<const char *>{"--bogus"}, {"-x"}, {"file.txt"}, {"--background", "--"},
-                      {"--backgrounds"}, {"--help=1"}}) {
-        const CommandLine bad = parse(args);
-        EXPECT_EQ(bad.action, CommandLine::Action::invalid) << *std::prev(args.end());
-        EXPECT_EQ(bad.invalidArgument, QString::fromUtf8(*std::prev(args.end())));
-    }
-    // Invalid even after an action, so a typo is never silently ignored.
-    EXPECT_EQ(parse({"--help", "--nope"}).action, CommandLine::Action::invalid);
+    const std::pair<std::vector<const char *>, const char *> cases[] = {
+        {{}, "run"}, {{"--background"}, "run background"}, {{"--help"}, "help"}, {{"-h"}, "help"},
+        {{"--version"}, "version"}, {{"--check-sounds"}, "checkSounds"},
+        // The first action wins; --help after --version still prints the version.
+        {{"--version", "--help"}, "version"},
+        // QApplication reads these itself; a desktop or a user may pass them.
+        {{"-platform", "offscreen", "--background", "-name", "x", "-reverse", "--style=Fusion",
+          "-qmljsdebugger=port:1234"}, "run background"},
+        {{"--bogus"}, "invalid --bogus"}, {{"-x"}, "invalid -x"}, {{"file.txt"}, "invalid file.txt"},
+        {{"--background", "--"}, "invalid --"}, {{"--backgrounds"}, "invalid --backgrounds"},
+        {{"--help=1"}, "invalid --help=1"},
+        // Invalid even after an action, so a typo is never silently ignored.
+        {{"--help", "--nope"}, "invalid --nope"},
+    };
+    for (const auto &[args, expected] : cases)
+        EXPECT_EQ(parsed(args), expected);
     EXPECT_TRUE(tessary::desktop::usageText().contains(QStringLiteral("--background")));
 }
 
 TEST(CommandLine, RoundControlsGoToTheRunningInstanceOneAtATime)
 {
-    for (const char *c : {"start", "toggle-pause", "mind-wander", "fatigue", "end", "show", "status"}) {
-        const CommandLine line = parse({(QByteArray("--") + c).constData()});
-        EXPECT_EQ(line.action, CommandLine::Action::remote) << c;
-        EXPECT_EQ(line.remoteCommand, QByteArray(c));
-        EXPECT_FALSE(line.json);
-    }
-    const CommandLine json = parse({"--status", "--json"});
-    EXPECT_EQ(json.action, CommandLine::Action::remote);
-    EXPECT_TRUE(json.json);
-    EXPECT_TRUE(parse({"--json", "--status"}).json);
+    for (const char *c : {"start", "toggle-pause", "mind-wander", "fatigue", "end", "show", "status"})
+        EXPECT_EQ(parsed({(QByteArray("--") + c).constData()}), std::string("remote ") + c);
+    EXPECT_EQ(parsed({"--status", "--json"}), "remote json status");
+    EXPECT_EQ(parsed({"--json", "--status"}), "remote json status");
     // --json means nothing elsewhere, and two commands in one call would be a guess.
-    EXPECT_EQ(parse({"--end", "--json"}).action, CommandLine::Action::invalid);
-    EXPECT_EQ(parse({"--json"}).action, CommandLine::Action::invalid);
-    const CommandLine two = parse({"--toggle-pause", "--end"});
-    EXPECT_EQ(two.action, CommandLine::Action::invalid);
-    EXPECT_EQ(two.invalidArgument, QStringLiteral("--end"));
-    EXPECT_EQ(parse({"-toggle-pause"}).action, CommandLine::Action::invalid);
+    EXPECT_EQ(parsed({"--end", "--json"}), "invalid --json");
+    EXPECT_EQ(parsed({"--json"}), "invalid --json");
+    EXPECT_EQ(parsed({"--toggle-pause", "--end"}), "invalid --end");
+    EXPECT_EQ(parsed({"-toggle-pause"}), "invalid -toggle-pause");
 }
 
 TEST(InstallLayout, AnInstalledBinaryUsesItsShareDirectoryAndOnlyTheBuildsOwnBinaryTheBuildTree)

@@ -57,8 +57,8 @@ public slots:
         return respond(options, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(list)}});
     }
     // Spelled out in full: the D-Bus adaptor finds the argument's type by the name moc records.
-    QDBusObjectPath BindShortcuts(const QDBusObjectPath &, const QList<tessary::desktop::PortalShortcut> &shortcuts, const QString &,
-                                  const QVariantMap &options)
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath &, const QList<tessary::desktop::PortalShortcut> &shortcuts,
+                                  const QString &, const QVariantMap &options)
     {
         ++bindCalls;
         bound = shortcuts;

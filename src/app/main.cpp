@@ -10,6 +10,7 @@
 #include "desktop/GlobalShortcuts.h"
 #include "desktop/InstallLayout.h"
 #include "desktop/LockWatcher.h"
+#include "desktop/QuitSignals.h"
 #include "desktop/RemoteControl.h"
 #include "desktop/RoundNotifier.h"
 #include "desktop/SingleInstance.h"
@@ -18,6 +19,7 @@
 #include "records/Persistence.h"
 #include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
+#include "ui/QuitGuard.h"
 #include "ui/WindowController.h"
 #include "updates/AppUpdater.h"
 
@@ -145,10 +147,14 @@ int main(int argc, char *argv[])
     services.ambient = &ambient;
     services.music = &music;
     services.dataFilePath = tessary::Persistence::dataFilePath();
+    services.emergencyDirectories = tessary::backups::emergencyDirectories();
 
     tessary::AppStore store(services);
-    // A settings change made just before quitting is written, not lost.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::flushPendingSave);
+    // A settings change made just before quitting is written, not lost; what the disk refuses
+    // goes to the emergency copy.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::saveBeforeQuit);
+    tessary::desktop::quitOnTerminationSignals();
+    tessary::ui::QuitGuard quitGuard(store);
 
     // Before the engine, which reads it until it is gone.
     tessary::updates::AppUpdater updater(
@@ -163,10 +169,11 @@ int main(int argc, char *argv[])
                                                 QStandardPaths::findExecutable(QStringLiteral("tessary"))),
         [&store](const QString &text) { store.toast(text); });
     tessary::desktop::LockWatcher lockWatcher(QDBusConnection::systemBus(), QDBusConnection::sessionBus(), store);
-    tessary::ui::setUpQml(engine, store, updater, autostart, lockWatcher);
+    tessary::ui::setUpQml(engine, store, updater, autostart, lockWatcher, &quitGuard);
     tessary::ui::WindowController windows(engine, store, updater);
     if (!windows.createMainWindow(command.background))
         return 1;
+    quitGuard.setShowWindow([&windows] { windows.showMainWindow(); });
     QObject::connect(&instance, &tessary::desktop::SingleInstance::activationRequested, &windows,
                      &tessary::ui::WindowController::showMainWindow);
     tessary::desktop::RoundNotifier notifier(

@@ -28,6 +28,11 @@ AppStore::AppStore(StoreServices services, QObject *parent) : QObject(parent), m
     m_sessions = std::move(loaded.data.sessions);
     std::stable_sort(m_sessions.begin(), m_sessions.end(),
                      [](const StudySession &a, const StudySession &b) { return a.startedAt > b.startedAt; });
+    // A day's first backup is of the document as it was found; one that could not be read
+    // is already kept aside and backing up the defaults would only push good backups out.
+    if (loaded.outcome == Persistence::LoadOutcome::loaded)
+        takeDailyBackup();
+    recoverEmergencyCopies();
 
     // 4–5. Settings changes are debounced into saves and mapped to the mixer's levels;
     // the levels of the loaded settings go to the mixer right away.
@@ -104,7 +109,6 @@ void AppStore::flushPendingSave()
 
 void AppStore::normalizeSettings() { setSettings(normalizedSettings(m_settings)); }
 
-void AppStore::saveDocument() { Persistence::save(m_services.dataFilePath, m_settings, m_sessions); }
 
 void AppStore::setSessions(QList<StudySession> sessions)
 {

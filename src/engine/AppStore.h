@@ -2,6 +2,8 @@
 
 #include "Services.h"
 #include "insights/Insights.h"
+#include "records/AtomicFile.h"
+#include "records/Backups.h"
 #include "records/SessionRecords.h"
 #include "records/Settings.h"
 
@@ -13,6 +15,9 @@
 
 namespace tessary {
 
+// A failed write's cause in the user's words ("磁盘空间不足").
+QString saveProblemReasonFor(const WriteResult &result);
+
 // The one observable object at the centre of the application: it owns the settings,
 // the archive, the current round and the ambient mix's on/off state. Views read its
 // properties and call its operations; they keep no round logic of their own.
@@ -20,7 +25,8 @@ namespace tessary {
 // The implementation is split by concern: AppStore.cpp (construction, settings and
 // their saving, the statistics), RoundLifecycle.cpp (start, tick, pause, finish,
 // abandon), Reminders.cpp (micro-breaks, signals, sounds, the toast), Review.cpp
-// (the review, tasks, history edits, appearance) and Ambient.cpp (the ambient mix).
+// (the review, tasks, history edits, appearance), Ambient.cpp (the ambient mix) and
+// Safekeeping.cpp (failed saves and their retries, the emergency copy, backups, restoring).
 //
 // Main thread only. Every time-dependent rule reads the injected clock, so a late
 // tick (or a machine that slept) loses no time.
@@ -61,6 +67,9 @@ public:
     Q_PROPERTY(qint64 completedSessionCount READ completedSessionCount NOTIFY statisticsChanged)
     Q_PROPERTY(QString wanderRateText READ wanderRateText NOTIFY statisticsChanged)
     Q_PROPERTY(QString energyDropText READ energyDropText NOTIFY statisticsChanged)
+    // What the banner says while the disk is behind memory; empty when everything is saved.
+    Q_PROPERTY(QString saveProblemText READ saveProblemText NOTIFY saveStateChanged)
+    Q_PROPERTY(QString saveProblemReason READ saveProblemReason NOTIFY saveStateChanged)
 
     explicit AppStore(StoreServices services, QObject *parent = nullptr);
     // Writes a pending debounced settings save before going.
@@ -163,6 +172,27 @@ public:
     // Writes a pending debounced settings save now (used on quit).
     void flushPendingSave();
 
+    // --- Safekeeping (Safekeeping.cpp) -----------------------------------------
+    // True while memory holds something the document on disk does not.
+    bool hasUnsavedChanges() const { return m_savePending || !m_saveFailure.ok(); }
+    const WriteResult &saveFailure() const { return m_saveFailure; }
+    QString saveProblemText() const;
+    // The cause of the last failed save in plain words ("磁盘空间不足"); empty when saved.
+    QString saveProblemReason() const;
+    // Writes what memory holds that the disk does not; true when nothing is left unsaved.
+    bool trySaveNow();
+    // The same for the banner's button: a failure toasts that it still failed, so the click is answered.
+    Q_INVOKABLE void retrySave();
+    // The last chance before quitting: saves what is pending; when the disk still refuses,
+    // writes the emergency copy and says where on stderr and in the log. True when nothing is lost.
+    bool saveBeforeQuit();
+    // Restores the archive and settings of a backup, after backing up what is there now. Refused
+    // (with a toast, nothing replaced) while a round runs or awaits review, or when the backup
+    // cannot be read.
+    Q_INVOKABLE bool restoreBackup(const QString &path);
+    QString backupDirectory() const;
+    const QString &dataFilePath() const { return m_services.dataFilePath; }
+
 signals:
     void selectedSectionChanged();
     void settingsChanged();
@@ -183,6 +213,8 @@ signals:
     void currentEventsChanged();
     // The archive changed or a new calendar day began.
     void statisticsChanged();
+    // A save failed, or the first save after failures succeeded.
+    void saveStateChanged();
 
 private:
     // RoundLifecycle.cpp
@@ -210,7 +242,14 @@ private:
     void onSettingsChanged();
     void deliverDebouncedSettings(quint64 generation);
     void normalizeSettings();
-    void saveDocument();
+    // Saves settings and archive; on failure keeps the reason and schedules a retry.
+    bool saveDocument();
+
+    // Safekeeping.cpp
+    void scheduleSaveRetry();
+    void recoverEmergencyCopies();
+    void takeDailyBackup();
+    bool takeBackup(backups::Kind kind);
     void setSessions(QList<StudySession> sessions);
     Timestamp now() const { return m_services.clock->now(); }
     int countCurrent(FocusEventKind kind) const;
@@ -249,6 +288,13 @@ private:
     quint64 m_debounceGeneration = 0;
     bool m_savePending = false;
     quint64 m_toastGeneration = 0;
+
+    // Safekeeping.
+    WriteResult m_saveFailure;
+    WriteResult m_backupFailure;
+    bool m_saveRetryScheduled = false;
+    QStringList m_recoveredCopies; // removed once a save has taken them in
+    std::int64_t m_lastBackupDay = -1;
     std::int64_t m_lastTickDay = 0;
 
     QTimer m_tickTimer;

@@ -46,8 +46,9 @@ void AppStore::saveCompletion(qint64 focusRating, qint64 endEnergy, const QStrin
     setPhase(SessionPhase::idle);
     setShowCompletionSheet(false);
     setSessions(std::move(sessions));
-    saveDocument();
-    toast(QStringLiteral("这一轮已存入你的专注档案。"));
+    // When the disk refuses, the banner says so instead: never a success that did not happen.
+    if (saveDocument())
+        toast(QStringLiteral("这一轮已存入你的专注档案。"));
 }
 
 std::optional<QString> AppStore::selectedTaskName() const
@@ -136,9 +137,14 @@ void AppStore::removeSessionById(const QString &id)
 
 void AppStore::clearHistory()
 {
+    // Years of training end here only with a copy kept; without one, nothing is cleared.
+    if (!takeBackup(backups::Kind::beforeClear)) {
+        toast(QStringLiteral("没能先备份当前记录（") + saveProblemReasonFor(m_backupFailure) + QStringLiteral("），记录没有清空。"));
+        return;
+    }
     setSessions({});
-    saveDocument();
-    toast(QStringLiteral("专注记录已清空。"));
+    if (saveDocument())
+        toast(QStringLiteral("专注记录已清空。"));
 }
 
 void AppStore::toggleAppearance()

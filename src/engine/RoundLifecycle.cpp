@@ -122,6 +122,7 @@ void AppStore::tick()
     if (day != m_lastTickDay) {
         m_lastTickDay = day;
         emit statisticsChanged();
+        takeDailyBackup(); // an instance that stays in the tray for days still backs up daily
     }
 
     switch (m_phase) {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimeZone>
 
 #include <cstdint>
@@ -81,6 +82,9 @@ struct StoreServices {
     MusicStarter *music = nullptr;
     QString dataFilePath;
     QTimeZone zone = QTimeZone::systemTimeZone(); // whose calendar days the statistics count
+    // Where an emergency copy goes when the document cannot be saved at quit, and where the
+    // next start looks for one (backups::emergencyDirectories() in the application).
+    QStringList emergencyDirectories;
 };
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "Persistence.h"
 
+#include "AtomicFile.h"
 #include "LocalTime.h"
 #include "Log.h"
 
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <sys/mman.h>
@@ -60,28 +60,9 @@ QString preserveUnreadable(const QString &filePath, const QString &reason)
     return {};
 }
 
-void logSaveFailure(const QString &description)
+void logSaveFailure(const QString &filePath, const QString &detail)
 {
-    qCWarning(lcTessary).noquote() << QStringLiteral("Tessary save failed: ") + description;
-}
-
-bool writeAtomically(const QString &filePath, const char *bytes, qint64 size, QString *error)
-{
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes, size) != size) {
-        *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    qCWarning(lcTessary).noquote() << QStringLiteral("Tessary save failed: ") + filePath + QStringLiteral(": ") + detail;
 }
 
 } // namespace
@@ -90,38 +71,27 @@ QString dataFilePath() { return dataDirectory() + QStringLiteral("/focus-data.js
 
 QString userAmbientDirectory() { return dataDirectory() + QStringLiteral("/Ambient"); }
 
-bool save(const QString &filePath, const AppSettings &settings, const QList<StudySession> &sessions)
+WriteResult save(const QString &filePath, const AppSettings &settings, const QList<StudySession> &sessions)
 {
-    const QString directory = QFileInfo(filePath).absolutePath();
-    if (!QDir().mkpath(directory)) {
-        logSaveFailure(QStringLiteral("could not create the directory ") + directory);
-        return false;
+    return writeDocument(filePath, PersistedData{settings, sessions});
+}
+
+WriteResult writeDocument(const QString &filePath, const PersistedData &data)
+{
+    // Encoded straight into the new file in 1 MB pieces: no 20 MB text in memory.
+    AtomicFile out(filePath);
+    if (out.open()) {
+        std::string encodeError;
+        const bool encoded = encodeDocument(
+            data, [&](std::string_view piece) { return out.write(piece); }, &encodeError);
+        if (!encoded && out.result().ok())
+            out.fail(QString::fromStdString(encodeError));
+        if (encoded)
+            out.commit();
     }
-    // Encode straight into the new file in 1 MB pieces: no 20 MB text in memory.
-    QSaveFile out(filePath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        logSaveFailure(out.errorString());
-        return false;
-    }
-    std::string encodeError;
-    bool writeFailed = false;
-    const bool encoded = encodeDocument(
-        PersistedData{settings, sessions},
-        [&](std::string_view piece) {
-            writeFailed = out.write(piece.data(), qint64(piece.size())) != qint64(piece.size());
-            return !writeFailed;
-        },
-        &encodeError);
-    if (!encoded) {
-        out.cancelWriting();
-        logSaveFailure(writeFailed ? out.errorString() : QString::fromStdString(encodeError));
-        return false;
-    }
-    if (!out.commit()) {
-        logSaveFailure(out.errorString());
-        return false;
-    }
-    return true;
+    if (!out.result().ok())
+        logSaveFailure(filePath, out.result().detail);
+    return out.result();
 }
 
 namespace {
@@ -141,26 +111,19 @@ void removeInterruptedSaves(const QString &filePath)
 }
 } // namespace
 
-LoadResult load(const QString &filePath)
+ReadResult read(const QString &filePath)
 {
-    removeInterruptedSaves(filePath);
-    LoadResult result;
+    ReadResult result;
     QFile file(filePath);
-    if (!QFileInfo::exists(filePath)) {
-        result.outcome = LoadOutcome::missing;
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
         return result;
     }
-    auto unreadable = [&](const QString &reason) {
-        result.outcome = LoadOutcome::unreadable;
-        result.preservedCopyPath = preserveUnreadable(filePath, reason);
-        return result;
-    };
-    if (!file.open(QIODevice::ReadOnly))
-        return unreadable(file.errorString());
     const qint64 size = file.size();
-    if (size > kMaxDocumentBytes)
-        return unreadable(QStringLiteral("larger than 1 GiB"));
-
+    if (size > kMaxDocumentBytes) {
+        result.error = QStringLiteral("larger than 1 GiB");
+        return result;
+    }
     // Map the file rather than copy it: a 20 MB archive then costs no second buffer.
     // MAP_POPULATE maps it in one go instead of one page fault per page.
     DecodeResult decoded;
@@ -172,14 +135,35 @@ LoadResult load(const QString &filePath)
         ::munmap(mapped, size_t(size));
     } else {
         const QByteArray bytes = file.readAll();
-        if (bytes.size() != size)
-            return unreadable(file.errorString());
+        if (bytes.size() != size) {
+            result.error = file.errorString();
+            return result;
+        }
         decoded = decodeDocument(std::string_view(bytes.constData(), size_t(bytes.size())));
     }
-    file.close();
-    if (!decoded.data)
-        return unreadable(QString::fromStdString(decoded.error));
+    if (!decoded.data) {
+        result.error = QString::fromStdString(decoded.error);
+        return result;
+    }
     result.data = std::move(*decoded.data);
+    return result;
+}
+
+LoadResult load(const QString &filePath)
+{
+    removeInterruptedSaves(filePath);
+    LoadResult result;
+    if (!QFileInfo::exists(filePath)) {
+        result.outcome = LoadOutcome::missing;
+        return result;
+    }
+    ReadResult read = Persistence::read(filePath);
+    if (!read.data) {
+        result.outcome = LoadOutcome::unreadable;
+        result.preservedCopyPath = preserveUnreadable(filePath, read.error);
+        return result;
+    }
+    result.data = std::move(*read.data);
     result.outcome = LoadOutcome::loaded;
     return result;
 }
@@ -277,8 +261,10 @@ QByteArray csvText(const QList<StudySession> &sessions, const QTimeZone &zone)
 bool writeCsv(const QString &filePath, const QList<StudySession> &sessions, const QTimeZone &zone)
 {
     const QByteArray text = csvText(sessions, zone);
-    QString error;
-    return writeAtomically(filePath, text.constData(), text.size(), &error);
+    // An exported file is the user's to share: the usual permissions, not the document's; and
+    // into the folder the user chose, not one made up.
+    AtomicFile out(filePath, 0666, false);
+    return out.open() && out.write(std::string_view(text.constData(), size_t(text.size()))) && out.commit();
 }
 
 } // namespace tessary::Persistence

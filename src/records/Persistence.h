@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AtomicFile.h"
 #include "DocumentCodec.h"
 
 #include <QByteArray>
@@ -14,10 +15,19 @@ QString dataFilePath();
 QString userAmbientDirectory();
 
 // Writes the document at `filePath`: creates the directory first, then replaces the
-// file atomically. On failure logs "Tessary save failed: …" and leaves the old file;
-// the caller's state is never touched. Returns whether the file was written (the
-// store ignores it; tests read it).
-bool save(const QString &filePath, const AppSettings &settings, const QList<StudySession> &sessions);
+// file atomically. On failure logs "Tessary save failed: <path>: <cause>" and leaves the
+// old file; the caller's state is never touched. The result says why it failed.
+WriteResult save(const QString &filePath, const AppSettings &settings, const QList<StudySession> &sessions);
+WriteResult writeDocument(const QString &filePath, const PersistedData &data);
+
+struct ReadResult {
+    std::optional<PersistedData> data; // empty when the file could not be read or decoded
+    QString error;
+};
+
+// Reads and strictly decodes a document, touching nothing: for backups and copies, which
+// are refused rather than repaired.
+ReadResult read(const QString &filePath);
 
 enum class LoadOutcome {
     loaded,     // the document was read whole

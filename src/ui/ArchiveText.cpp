@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace tessary::ui {
 
 namespace {
@@ -70,5 +72,18 @@ QString noteLineText(const QString &note)
 QString dayOfMonthText(const QDateTime &local) { return chinese().toString(local, QStringLiteral("dd")); }
 QString monthText(const QDateTime &local) { return chinese().toString(local, QStringLiteral("MMM")); }
 QString startTimeText(const QDateTime &local) { return chinese().toString(local, QStringLiteral("HH:mm")); }
+
+QString backupTitleText(std::int64_t localSeconds)
+{
+    const QDateTime wall = QDateTime::fromSecsSinceEpoch(localSeconds, Qt::UTC); // already local: no shift
+    return chinese().toString(wall, QStringLiteral("yyyy年M月d日 ddd HH:mm"));
+}
+
+QString backupDetailText(int kind, std::int64_t rounds)
+{
+    static const char *const kinds[] = {"每日备份", "清空前的备份", "恢复前的备份"};
+    const QString name = QString::fromUtf8(kinds[std::clamp(kind, 0, 2)]);
+    return name + QStringLiteral(" · %1 轮记录").arg(rounds);
+}
 
 } // namespace tessary::ui

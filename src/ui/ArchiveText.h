@@ -33,4 +33,9 @@ QString dayOfMonthText(const QDateTime &local);
 QString monthText(const QDateTime &local);
 QString startTimeText(const QDateTime &local);
 
+// A backup in the restore list: "2026年12月8日 周二 10:30" (local wall-clock seconds since
+// 1970-01-01) and "每日备份 · 128 轮记录" / "清空前的备份 · …" / "恢复前的备份 · …".
+QString backupTitleText(std::int64_t localSeconds);
+QString backupDetailText(int kind, std::int64_t rounds); // kind: backups::Kind
+
 } // namespace tessary::ui

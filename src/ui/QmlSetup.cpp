@@ -6,6 +6,7 @@
 #include "desktop/LockWatcher.h"
 #include "HistoryModel.h"
 #include "InsightsModel.h"
+#include "QuitGuard.h"
 #include "SettingsBridge.h"
 #include "Symbols.h"
 #include "updates/AppUpdater.h"
@@ -16,7 +17,7 @@
 namespace tessary::ui {
 
 void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, desktop::Autostart &autostart,
-              desktop::LockWatcher &lockWatcher)
+              desktop::LockWatcher &lockWatcher, QuitGuard *quitGuard)
 {
     Symbols::registerFont();
     // Owned by the store so they live exactly as long as what they read.
@@ -37,6 +38,8 @@ void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater,
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Updater", &updater);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Autostart", &autostart);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "LockWatcher", &lockWatcher);
+    // Tests and the screenshot tool run without one; the views then only never hear from it.
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "QuitGuard", quitGuard ? quitGuard : new QuitGuard(store, &store));
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 }
 

@@ -1,6 +1,19 @@
 #include "SettingsBridge.h"
 
+#include "ArchiveText.h"
+
 namespace tessary::ui {
+
+QVariantList SettingsBridge::backups() const
+{
+    QVariantList rows;
+    for (const backups::Backup &b : backups::list(m_store->backupDirectory(), m_store->dataFilePath())) {
+        rows.append(QVariantMap{{QStringLiteral("path"), b.path},
+                                {QStringLiteral("title"), backupTitleText(b.localSeconds)},
+                                {QStringLiteral("detail"), backupDetailText(int(b.kind), b.rounds)}});
+    }
+    return rows;
+}
 
 SettingsBridge::SettingsBridge(AppStore *store, QObject *parent) : QObject(parent), m_store(store)
 {

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QVariantList>
 
 namespace tessary::ui {
 
@@ -38,6 +39,9 @@ class SettingsBridge : public QObject {
 
 public:
     explicit SettingsBridge(AppStore *store, QObject *parent = nullptr);
+
+    // The document's backups, newest first, for the restore list: {path, title, detail}.
+    Q_INVOKABLE QVariantList backups() const;
 
     int selectedDurationMinutes() const { return int(s().selectedDurationMinutes); }
     void setSelectedDurationMinutes(int v);

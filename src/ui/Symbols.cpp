@@ -45,6 +45,7 @@ constexpr Entry kTable[] = {
     {"cloud.rain.fill", 0xebdb},          // thunderstorm
     {"dial.medium", 0xe429},              // tune
     {"drop.fill", 0xe798},                // water_drop
+    {"exclamationmark.triangle.fill", 0xe002}, // warning
     {"eye", 0xe8f4},                      // visibility
     {"figure.mind.and.body", 0xea78},     // self_improvement
     {"figure.stairs", 0xf1a9},            // stairs

@@ -105,11 +105,13 @@ struct StoreHarness {
     std::unique_ptr<AppStore> store;
 
     QString dataPath() const { return dir.filePath(QStringLiteral("Tessary/focus-data.json")); }
+    // Stands in for the XDG state folder: a path apart from the document's.
+    QString emergencyDir() const { return dir.filePath(QStringLiteral("state/Tessary")); }
 
     AppStore &open(QTimeZone zone = QTimeZone::utc())
     {
         store = std::make_unique<AppStore>(
-            StoreServices{&clock, &random, &scheduler, &sounds, &ambient, &music, dataPath(), zone});
+            StoreServices{&clock, &random, &scheduler, &sounds, &ambient, &music, dataPath(), zone, {emergencyDir()}});
         return *store;
     }
 

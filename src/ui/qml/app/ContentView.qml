@@ -27,8 +27,15 @@ Item {
             Layout.fillHeight: true
             clip: true
             BackgroundGradient { anchors.fill: parent }
+            SaveProblemBanner {
+                id: saveBanner
+                anchors.left: parent.left; anchors.right: parent.right; anchors.top: parent.top
+                anchors.margins: 16
+                z: 10
+            }
             StackLayout {
                 anchors.fill: parent
+                anchors.topMargin: saveBanner.visible ? saveBanner.height + 16 : 0
                 currentIndex: AppStore.selectedSection
                 FocusView {}
                 // Built when shown and let go when left: a screen nobody looks at computes nothing.
@@ -47,6 +54,23 @@ Item {
     Connections {
         target: Updater
         function onCheckFinished(message) { AppStore.toast(message) }
+    }
+
+    // Quitting with records the disk refused: try again, or quit and keep them in the emergency copy.
+    ConfirmDialog {
+        id: quitDialog
+        objectName: "quitDialog"
+        title: "还有记录没有保存"
+        message: "没能保存记录：" + AppStore.saveProblemReason + "。仍然退出时，汀禾会把记录另存为应急副本，下次启动时合并回来。"
+        symbol: "exclamationmark.triangle.fill"
+        cancelText: "重试"
+        confirmText: "仍然退出"
+        onCancelClicked: QuitGuard.retry()
+        onConfirmed: QuitGuard.quitAnyway()
+    }
+    Connections {
+        target: QuitGuard
+        function onConfirmationRequested() { quitDialog.open() }
     }
 
     // Escape goes to the end dialog while it is up, wherever focus was before.

@@ -359,6 +359,14 @@ Flickable {
                         }
                     }
                     SecondaryButton {
+                        objectName: "restoreBackupButton"
+                        Layout.fillWidth: true
+                        text: "从备份恢复…"
+                        symbol: "clock.arrow.circlepath"
+                        enabled: !AppStore.isSessionActive
+                        onClicked: backupDialog.open()
+                    }
+                    SecondaryButton {
                         objectName: "clearHistoryButton"
                         Layout.fillWidth: true
                         text: "清空专注记录"
@@ -410,6 +418,8 @@ Flickable {
             }
         }
     }
+
+    BackupDialog { id: backupDialog }
 
     ConfirmDialog {
         id: clearDialog

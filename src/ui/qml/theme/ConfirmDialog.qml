@@ -6,7 +6,8 @@ import Tessary.Ui
 
 // A modal question over the whole window before something that cannot be undone.
 // Escape, a click outside and the cancel button all cancel; only the destructive
-// button emits `confirmed`.
+// button emits `confirmed`. The cancel button also emits `cancelClicked`, for a dialog whose
+// other choice is an action of its own.
 Popup {
     id: dialog
     property string title
@@ -15,6 +16,7 @@ Popup {
     property string cancelText: "取消"
     property string symbol: "trash.fill"
     signal confirmed()
+    signal cancelClicked()
     anchors.centerIn: T.Overlay.overlay
     width: 380
     modal: true
@@ -43,7 +45,7 @@ Popup {
         RowLayout {
             Layout.fillWidth: true
             spacing: 10
-            SecondaryButton { objectName: "cancelButton"; Layout.fillWidth: true; Layout.preferredWidth: 1; text: dialog.cancelText; onClicked: dialog.close() }
+            SecondaryButton { objectName: "cancelButton"; Layout.fillWidth: true; Layout.preferredWidth: 1; text: dialog.cancelText; onClicked: { dialog.cancelClicked(); dialog.close() } }
             Rectangle {
                 objectName: "confirmButton"
                 Layout.fillWidth: true

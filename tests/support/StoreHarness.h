@@ -45,6 +45,7 @@ public:
     }
     // Work waiting for its time (the code under test is idle until the clock moves).
     bool hasPending() const { return !m_tasks.empty(); }
+    std::size_t pendingCount() const { return m_tasks.size(); }
     void runDue()
     {
         while (!m_tasks.empty() && m_tasks.begin()->first.first <= m_clock.t) {

@@ -4,18 +4,30 @@
 
 #include "RemoteControl.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVariant>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace tessary::desktop {
 
 namespace {
 constexpr char kShowMessage[] = "show\n";
-}
+
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+} // namespace
 
 SingleInstance::SingleInstance(QString key, QObject *parent) : QObject(parent), m_key(std::move(key))
 {
@@ -57,6 +69,8 @@ void SingleInstance::serve(QLocalSocket *socket)
 
 std::optional<QByteArray> SingleInstance::request(const QString &key, const QByteArray &line, int timeoutMs)
 {
+    if (key.isEmpty())
+        return std::nullopt;
     QLocalSocket socket;
     socket.connectToServer(key);
     if (!socket.waitForConnected(timeoutMs))
@@ -74,10 +88,59 @@ std::optional<QByteArray> SingleInstance::request(const QString &key, const QByt
     return answer;
 }
 
-QString SingleInstance::defaultKey() { return QStringLiteral("tessary-%1").arg(::getuid()); }
+QString SingleInstance::keyFor(const QString &dataFilePath)
+{
+    // Qt 6.4 takes XDG_RUNTIME_DIR only when it is ours, a real directory and mode 0700, and
+    // otherwise falls back to $TMPDIR/runtime-<user>, which it creates 0700 or refuses on the same
+    // terms; empty when neither qualifies.
+    return keyFor(dataFilePath, QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+}
+
+QString SingleInstance::keyFor(const QString &dataFilePath, const QString &runtimeDirectory)
+{
+    // Checked here too, whichever Qt did the choosing: the socket is only as private as its
+    // directory. lstat, so that a symbolic link to somebody else's directory does not pass.
+    if (runtimeDirectory.isEmpty()) {
+        qCWarning(lcTessary).noquote() << "Tessary single-instance channel unavailable: no private runtime directory; "
+                                          "running without hand-over";
+        return {};
+    }
+    const QString directory = QDir::cleanPath(QFileInfo(runtimeDirectory).absoluteFilePath());
+    QString problem;
+    struct stat status {};
+    if (::lstat(QFile::encodeName(directory).constData(), &status) != 0)
+        problem = QStringLiteral("cannot be checked (%1)").arg(systemError());
+    else if (S_ISLNK(status.st_mode))
+        problem = QStringLiteral("is a symbolic link");
+    else if (!S_ISDIR(status.st_mode))
+        problem = QStringLiteral("is not a directory");
+    else if (status.st_uid != ::geteuid())
+        problem = QStringLiteral("is owned by uid %1, not ours").arg(status.st_uid);
+    else if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        problem = QStringLiteral("is open to group or others (mode %1)")
+                      .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
+
+    // One instance per document, however its path is spelled; the name stays short, far from
+    // the 107 bytes a socket path may have.
+    const QString document = QDir::cleanPath(QFileInfo(dataFilePath).absoluteFilePath());
+    const QByteArray digest =
+        QCryptographicHash::hash(QFile::encodeName(document), QCryptographicHash::Sha256).toHex().left(16);
+    const QString key = directory + QStringLiteral("/tessary-") + QString::fromLatin1(digest);
+    if (problem.isEmpty() && QFile::encodeName(key).size() >= qsizetype(sizeof(sockaddr_un::sun_path)))
+        problem = QStringLiteral("is too long a path for a socket");
+
+    if (problem.isEmpty())
+        return key;
+    qCWarning(lcTessary).noquote() << QStringLiteral("Tessary single-instance channel unavailable: runtime directory "
+                                                     "%1 %2; running without hand-over")
+                                          .arg(runtimeDirectory, problem);
+    return {};
+}
 
 bool SingleInstance::handOverToRunningInstance(int timeoutMs, bool activate)
 {
+    if (m_key.isEmpty())
+        return false; // keyFor() said why; this instance runs without a channel
     QLocalSocket probe;
     probe.connectToServer(m_key);
     if (probe.waitForConnected(timeoutMs)) {

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -26,14 +27,45 @@ namespace tessary::desktop {
 namespace {
 constexpr char kShowMessage[] = "show\n";
 
+// The file a key names, resolved as QLocalServer and QLocalSocket resolve it.
+QString socketFilePath(const QString &key)
+{
+    return key.startsWith(QLatin1Char('/')) ? key : QDir::cleanPath(QDir::tempPath()) + QLatin1Char('/') + key;
+}
+
+// The user of the process at the other end of a connected local socket, as the kernel recorded
+// it at connect() or listen(): unlike anything said over the socket, a peer cannot forge it.
+std::optional<uid_t> peerUid(qintptr descriptor)
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (descriptor < 0 || ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0
+        || size != sizeof credentials)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+QString describeOwner(std::optional<uid_t> uid)
+{
+    return uid ? QStringLiteral("uid %1").arg(*uid) : QStringLiteral("an unknown user");
+}
+
 QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 } // namespace
 
 SingleInstance::SingleInstance(QString key, QObject *parent) : QObject(parent), m_key(std::move(key))
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server.nextPendingConnection())
-            serve(socket);
+        while (QLocalSocket *socket = m_server.nextPendingConnection()) {
+            if (peerUid(socket->socketDescriptor()) == ::geteuid()) {
+                serve(socket);
+                continue;
+            }
+            // Another user's program is not heard at all. Not logged either: it could fill the
+            // journal at will.
+            socket->abort();
+            socket->deleteLater();
+        }
     });
 }
 
@@ -75,6 +107,14 @@ std::optional<QByteArray> SingleInstance::request(const QString &key, const QByt
     socket.connectToServer(key);
     if (!socket.waitForConnected(timeoutMs))
         return std::nullopt;
+    // Checked before a byte is sent: a request line is for our own instance only.
+    if (const std::optional<uid_t> owner = peerUid(socket.socketDescriptor()); owner != ::geteuid()) {
+        socket.abort();
+        qCWarning(lcTessary).noquote() << QStringLiteral("Tessary single-instance channel %1 is owned by %2, not ours; "
+                                                         "not asked")
+                                              .arg(socketFilePath(key), describeOwner(owner));
+        return std::nullopt;
+    }
     socket.write(line);
     socket.waitForBytesWritten(timeoutMs);
     QByteArray answer;
@@ -143,16 +183,50 @@ bool SingleInstance::handOverToRunningInstance(int timeoutMs, bool activate)
         return false; // keyFor() said why; this instance runs without a channel
     QLocalSocket probe;
     probe.connectToServer(m_key);
-    if (probe.waitForConnected(timeoutMs)) {
-        if (activate) {
-            probe.write(kShowMessage);
-            probe.waitForBytesWritten(timeoutMs);
-        }
-        probe.disconnectFromServer();
-        return true;
+    if (!probe.waitForConnected(timeoutMs))
+        return listenUnlessTaken();
+    if (const std::optional<uid_t> owner = peerUid(probe.socketDescriptor()); owner != ::geteuid()) {
+        // Handing over would leave the user without the application and another user's program
+        // in charge of it; its socket is not ours to delete either.
+        probe.abort();
+        qCWarning(lcTessary).noquote() << QStringLiteral("Tessary single-instance channel %1 is owned by %2, not ours; "
+                                                         "starting without it")
+                                              .arg(socketFilePath(m_key), describeOwner(owner));
+        return false;
     }
-    // Nobody answered: a socket file left by a crashed instance must not block us.
-    QLocalServer::removeServer(m_key);
+    if (activate) {
+        probe.write(kShowMessage);
+        probe.waitForBytesWritten(timeoutMs);
+    }
+    probe.disconnectFromServer();
+    return true;
+}
+
+bool SingleInstance::listenUnlessTaken()
+{
+    // Nobody answered. A socket left by a crashed instance of ours must not block us; anything
+    // else under that name is not ours to delete, and listening would replace it (Qt binds
+    // elsewhere and renames over it).
+    const QString path = socketFilePath(m_key);
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0) {
+        QString problem;
+        if (status.st_uid != ::geteuid())
+            problem = QStringLiteral("is owned by uid %1, not ours").arg(status.st_uid);
+        else if (!S_ISSOCK(status.st_mode))
+            problem = QStringLiteral("is not a socket");
+        if (!problem.isEmpty()) {
+            qCWarning(lcTessary).noquote()
+                << QStringLiteral("Tessary single-instance channel %1 %2; starting without it").arg(path, problem);
+            return false;
+        }
+        QLocalServer::removeServer(m_key);
+    } else if (errno != ENOENT) {
+        qCWarning(lcTessary).noquote() << QStringLiteral("Tessary single-instance channel %1 cannot be checked (%2); "
+                                                         "starting without it")
+                                              .arg(path, systemError());
+        return false;
+    }
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server.listen(m_key))
         qCWarning(lcTessary).noquote() << "Tessary single-instance channel unavailable:" << m_server.errorString();

@@ -14,16 +14,17 @@ namespace tessary::desktop {
 
 // One running instance per data document: a second launch for the same document asks the first
 // to bring its main window back and then exits, so two stores never share one document. The
-// channel is a local socket in the user's private runtime directory.
+// channel is a local socket in the user's private runtime directory, and each end talks only to
+// a peer of its own user.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // `key` names the rendezvous (see keyFor()); an empty key means no channel at all.
     explicit SingleInstance(QString key, QObject *parent = nullptr);
 
-    // True when another instance answered and was asked to show itself (unless
+    // True when another instance of ours answered and was asked to show itself (unless
     // `activate` is false: a start in the background leaves it as it is): exit now.
-    // Otherwise this instance starts listening and reports later
+    // Otherwise this instance starts listening, where it safely can, and reports later
     // launches through activationRequested(). Waits at most `timeoutMs` for a running instance.
     bool handOverToRunningInstance(int timeoutMs = 1500, bool activate = true);
 
@@ -39,7 +40,7 @@ public:
     void setCommandHandler(std::function<QByteArray(QByteArrayView)> handler) { m_handler = std::move(handler); }
 
     // Sends one request line to the running instance and returns its answer line; nothing
-    // when no instance answers within `timeoutMs`, or the key is empty.
+    // when no instance of ours answers within `timeoutMs`, or the key is empty.
     static std::optional<QByteArray> request(const QString &key, const QByteArray &line, int timeoutMs = 3000);
 
 signals:
@@ -47,6 +48,7 @@ signals:
 
 private:
     void serve(QLocalSocket *socket);
+    bool listenUnlessTaken();
 
     QString m_key;
     std::function<QByteArray(QByteArrayView)> m_handler;

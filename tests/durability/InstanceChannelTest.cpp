@@ -18,10 +18,13 @@
 #include <future>
 #include <optional>
 
+#include <grp.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using tessary::desktop::SingleInstance;
@@ -71,6 +74,14 @@ std::optional<QByteArray> askFromAnotherThread(const QString &key, const QByteAr
     return asked.get();
 }
 
+std::optional<uid_t> ownerOf(const QString &path)
+{
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return status.st_uid;
+}
+
 sockaddr_un addressOf(const QString &path)
 {
     sockaddr_un address{};
@@ -79,6 +90,9 @@ sockaddr_un addressOf(const QString &path)
     std::memcpy(address.sun_path, encoded.constData(), std::min<size_t>(encoded.size(), sizeof address.sun_path - 1));
     return address;
 }
+
+// In a forked child: from here on the process is nobody's.
+bool becomeNobody() { return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0; }
 
 QString makeDirectory(const QTemporaryDir &parent, const QString &name, mode_t mode)
 {
@@ -213,4 +227,129 @@ TEST(SingleInstance, NoChannelWithoutAPrivateRuntimeDirectory)
     EXPECT_EQ(key, QString());
     EXPECT_FALSE(SingleInstance::request(key, "cmd status\n", 300).has_value());
     EXPECT_FALSE(SingleInstance(key).handOverToRunningInstance(300));
+}
+
+// Another local user who takes the channel's name first neither keeps the user from starting
+// nor hears a request, and the socket it left is not ours to delete.
+TEST(SingleInstance, AChannelTakenByAnotherUserIsNeitherUsedNorRemoved)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root: the other user's program runs as nobody (uid 65534)";
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    QTemporaryDir runtime, scratch;
+    EnvironmentOverride xdg("XDG_RUNTIME_DIR", runtime.path());
+    const QString key = SingleInstance::keyFor(kDocument);
+    ASSERT_EQ(::chmod(QFile::encodeName(scratch.path()).constData(), 0777), 0); // nobody binds there
+    const sockaddr_un address = addressOf(scratch.filePath(QStringLiteral("squatter")));
+
+    int ready[2], finish[2], report[2];
+    ASSERT_EQ(::pipe(ready) | ::pipe(finish) | ::pipe(report), 0);
+    const pid_t squatter = ::fork();
+    ASSERT_GE(squatter, 0);
+    if (squatter == 0) {
+        // Listens as nobody; when `finish` closes, reports how many connections came and how
+        // many bytes they sent. Plain system calls only: this is a fork of a threaded process.
+        ::close(ready[0]), ::close(finish[1]), ::close(report[0]);
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (!becomeNobody() || listener < 0
+            || ::bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
+            || ::listen(listener, 8) != 0)
+            ::_exit(1);
+        (void)!::write(ready[1], "r", 1);
+        long counts[2] = {0, 0}; // connections, bytes
+        pollfd events[2] = {{listener, POLLIN, 0}, {finish[0], POLLIN, 0}};
+        while (::poll(events, 2, 20000) > 0) {
+            if ((events[0].revents & POLLIN) == 0)
+                break; // finished, and every connection taken
+            const int peer = ::accept(listener, nullptr, nullptr);
+            ++counts[0];
+            char buffer[256];
+            pollfd input{peer, POLLIN, 0};
+            for (ssize_t n = 1; n > 0 && ::poll(&input, 1, 5000) > 0;)
+                counts[1] += (n = ::read(peer, buffer, sizeof buffer)) > 0 ? n : 0;
+            ::close(peer);
+        }
+        (void)!::write(report[1], counts, sizeof counts);
+        ::_exit(0);
+    }
+    ::close(ready[1]), ::close(finish[0]), ::close(report[1]);
+    char readyByte = 0;
+    pollfd squatterReady{ready[0], POLLIN, 0};
+    ASSERT_TRUE(::poll(&squatterReady, 1, 10000) == 1 && ::read(ready[0], &readyByte, 1) == 1);
+    // Its socket under our name in our own directory: that cannot normally happen, but if it did.
+    ASSERT_EQ(::rename(address.sun_path, QFile::encodeName(key).constData()), 0);
+
+    SingleInstance launch(key);
+    EXPECT_FALSE(launch.handOverToRunningInstance(2000));
+    EXPECT_FALSE(SingleInstance::request(key, "cmd status\n", 2000).has_value());
+    EXPECT_EQ(ownerOf(key), kNobody); // neither removed nor listened over
+
+    ::close(finish[1]);
+    long counts[2] = {-1, -1};
+    EXPECT_EQ(::read(report[0], counts, sizeof counts), ssize_t(sizeof counts));
+    int status = -1;
+    ::waitpid(squatter, &status, 0);
+    EXPECT_EQ(counts[0], 2); // both reached it…
+    EXPECT_EQ(counts[1], 0); // …and told it nothing
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    // Its program gone, its socket stays: not ours to replace.
+    SingleInstance afterwards(key);
+    EXPECT_FALSE(afterwards.handOverToRunningInstance(300));
+    EXPECT_EQ(ownerOf(key), kNobody);
+}
+
+// A client of another user that reaches the socket is dropped unheard: no answer, no window,
+// no command; the same requests from our own user are answered.
+TEST(SingleInstance, AnotherUsersClientIsNeitherAnsweredNorObeyed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root: the other user's client runs as nobody (uid 65534)";
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    QTemporaryDir scratch;
+    const QString key = scratch.filePath(QStringLiteral("channel"));
+    SingleInstance running(key);
+    ASSERT_FALSE(running.handOverToRunningInstance(200));
+    int shown = 0, handled = 0;
+    QObject::connect(&running, &SingleInstance::activationRequested, [&shown] { ++shown; });
+    running.setCommandHandler([&handled](QByteArrayView) {
+        ++handled;
+        return QByteArray("0 done\n");
+    });
+    // Opened to everyone, so that only the check of the peer's user stands in the way.
+    ASSERT_EQ(::chmod(QFile::encodeName(scratch.path()).constData(), 0711), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(key).constData(), 0777), 0);
+    const sockaddr_un address = addressOf(key);
+
+    const pid_t stranger = ::fork();
+    ASSERT_GE(stranger, 0);
+    if (stranger == 0) {
+        // Exit status 0: each line reached the instance and got no byte back. Plain system calls only.
+        if (!becomeNobody())
+            ::_exit(1);
+        const char *const lines[] = {"show\n", "cmd status\n"};
+        for (int i = 0; i < 2; ++i) {
+            const int channel = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::connect(channel, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+                ::_exit(10 + i);
+            (void)!::write(channel, lines[i], std::strlen(lines[i]));
+            pollfd input{channel, POLLIN, 0};
+            char answer = 0;
+            if (::poll(&input, 1, 5000) != 1)
+                ::_exit(20 + i); // neither answered nor dropped
+            if (::read(channel, &answer, 1) > 0)
+                ::_exit(30 + i);
+            ::close(channel);
+        }
+        ::_exit(0);
+    }
+    int status = -1;
+    ASSERT_TRUE(serveUntil([&] { return ::waitpid(stranger, &status, WNOHANG) == stranger; }, 20000));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(askFromAnotherThread(key, "cmd status\n"), QByteArray("0 done\n"));
+    EXPECT_EQ(handled, 1);
 }

@@ -59,8 +59,9 @@ int sendToRunningInstance(int argc, char *argv[], const tessary::desktop::Comman
 {
     namespace remote = tessary::desktop::remote;
     QCoreApplication app(argc, argv);
-    const std::optional<QByteArray> answer = tessary::desktop::SingleInstance::request(
-        tessary::desktop::SingleInstance::defaultKey(), remote::request(command.remoteCommand, command.json));
+    const QString key = tessary::desktop::SingleInstance::keyFor(tessary::Persistence::dataFilePath());
+    const std::optional<QByteArray> answer =
+        tessary::desktop::SingleInstance::request(key, remote::request(command.remoteCommand, command.json));
     if (!answer) {
         std::fputs("汀禾没有在运行。\n", stderr);
         return 4;
@@ -125,8 +126,9 @@ int main(int argc, char *argv[])
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);
 
-    // A second launch hands over to the running instance: one store per document.
-    tessary::desktop::SingleInstance instance;
+    // A second launch for the same document hands over to its running instance: one store per document.
+    const QString dataFilePath = tessary::Persistence::dataFilePath();
+    tessary::desktop::SingleInstance instance(tessary::desktop::SingleInstance::keyFor(dataFilePath));
     if (instance.handOverToRunningInstance(1500, !command.background))
         return 0;
 
@@ -146,7 +148,7 @@ int main(int argc, char *argv[])
     services.sounds = &sounds;
     services.ambient = &ambient;
     services.music = &music;
-    services.dataFilePath = tessary::Persistence::dataFilePath();
+    services.dataFilePath = dataFilePath;
     services.emergencyDirectories = tessary::backups::emergencyDirectories();
 
     tessary::AppStore store(services);

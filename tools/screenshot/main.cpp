@@ -10,6 +10,7 @@
 #include "StoreHarness.h"
 #include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
+#include "ui/QuitGuard.h"
 #include "ui/Symbols.h"
 #include "updates/AppUpdater.h"
 
@@ -488,12 +489,52 @@ int main(int argc, char *argv[])
                 std::fprintf(stderr, "Escape on the clear-all alert cleared the archive\n");
                 ++failures;
             }
+            // 从备份恢复…: the list of backups (the day's first, taken when the store opened).
+            QMetaObject::invokeMethod(settings, "askToRestore");
+            shoot(QStringLiteral("settings-backups") + suffix);
+            pressEscape();
             settings->setProperty("contentY", 0);
         } else {
             std::fprintf(stderr, "settings screen not found\n");
             ++failures;
         }
         store.setSelectedSection(int(AppSection::focus));
+    }
+    // A data folder that cannot be written: the banner that stays, and the question on quitting.
+    {
+        const QString folder = h.dir.filePath(QStringLiteral("Tessary"));
+        QDir().rename(folder, folder + QStringLiteral("-away"));
+        QFile blocker(folder);
+        blocker.open(QIODevice::WriteOnly);
+        blocker.close();
+        g_expectedWarning = QStringLiteral("Tessary save failed:");
+        store.toggleAppearance();
+        h.advance(1, false);
+        auto *guard = store.findChild<ui::QuitGuard *>();
+        for (const bool dark : {true, false}) {
+            const QString suffix = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
+            setDark(dark);
+            h.advance(1, false);
+            shoot(QStringLiteral("focus-save-failed") + suffix);
+            if (guard) {
+                emit guard->confirmationRequested();
+                shoot(QStringLiteral("quit-unsaved") + suffix);
+                pressEscape();
+            }
+        }
+        if (!guard || store.saveProblemText().isEmpty()) {
+            std::fprintf(stderr, "a failed save showed no banner or the quit guard is missing\n");
+            ++failures;
+        }
+        QFile::remove(folder);
+        QDir().rename(folder + QStringLiteral("-away"), folder);
+        store.retrySave();
+        g_expectedWarning.clear();
+        if (!store.saveProblemText().isEmpty() || store.toastMessageText() != QStringLiteral("记录已保存。")) {
+            std::fprintf(stderr, "the retry after the folder came back did not save\n");
+            ++failures;
+        }
+        h.advance(4, false);
     }
     // The empty archive: both screens' empty states.
     store.clearHistory();

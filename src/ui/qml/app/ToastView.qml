@@ -6,7 +6,8 @@ import Tessary.Ui
 Item {
     id: toast
     readonly property string message: AppStore.toastMessage
-    property string shown: ""
+    // A message set before the view was made (a recovery at start) shows too.
+    property string shown: message
     height: capsule.height + 12
     z: 20
 

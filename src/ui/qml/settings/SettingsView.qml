@@ -17,6 +17,7 @@ Flickable {
             newManagedTaskName = ""
     }
     function askToClear() { clearDialog.open() }
+    function askToRestore() { backupDialog.open() }
     // The entry may have been changed outside since the screen was last shown.
     onVisibleChanged: if (visible) Autostart.refresh()
 
@@ -364,7 +365,7 @@ Flickable {
                         text: "从备份恢复…"
                         symbol: "clock.arrow.circlepath"
                         enabled: !AppStore.isSessionActive
-                        onClicked: backupDialog.open()
+                        onClicked: view.askToRestore()
                     }
                     SecondaryButton {
                         objectName: "clearHistoryButton"

@@ -57,9 +57,9 @@ QString directoryFor(const QString &dataFilePath)
 
 QList<Backup> list(const QString &directory, const QString &dataFilePath)
 {
-    const QRegularExpression pattern(
-        QStringLiteral("^") + QRegularExpression::escape(baseName(dataFilePath))
-        + QStringLiteral(R"(-(\d{4})-(\d{2})-(\d{2})-(\d{2})(\d{2})(\d{2})-(daily|before-clear|before-restore)-(\d{1,9})\.json$)"));
+    const QRegularExpression pattern(QStringLiteral("^") + QRegularExpression::escape(baseName(dataFilePath))
+                                     + QStringLiteral(R"(-(\d{4})-(\d{2})-(\d{2})-(\d{2})(\d{2})(\d{2}))")
+                                     + QStringLiteral(R"(-(daily|before-clear|before-restore)-(\d{1,9})\.json$)"));
     QList<Backup> found;
     const QDir dir(directory);
     for (const QString &name : dir.entryList(QDir::Files)) {
@@ -160,7 +160,8 @@ QStringList emergencyDirectories()
 WriteResult writeEmergencyCopy(const QStringList &directories, const QString &dataFilePath, std::int64_t utcSeconds,
                                const PersistedData &data, QString *writtenPath)
 {
-    const QString stamp = QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC).toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const QString stamp =
+        QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC).toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     const QString name = QStringLiteral("unsaved-%1-%2.json").arg(documentKey(dataFilePath), stamp);
     WriteResult last{WriteProblem::folderUnavailable, QStringLiteral("no folder for an emergency copy")};
     for (const QString &dir : directories) {

@@ -62,7 +62,7 @@ QString preserveUnreadable(const QString &filePath, const QString &reason)
 
 void logSaveFailure(const QString &filePath, const QString &detail)
 {
-    qCWarning(lcTessary).noquote() << QStringLiteral("Tessary save failed: ") + filePath + QStringLiteral(": ") + detail;
+    qCWarning(lcTessary).noquote() << QStringLiteral("Tessary save failed: %1: %2").arg(filePath, detail);
 }
 
 } // namespace

@@ -39,7 +39,8 @@ void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater,
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Autostart", &autostart);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "LockWatcher", &lockWatcher);
     // Tests and the screenshot tool run without one; the views then only never hear from it.
-    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "QuitGuard", quitGuard ? quitGuard : new QuitGuard(store, &store));
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "QuitGuard",
+                                 quitGuard ? quitGuard : new QuitGuard(store, &store));
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 }
 

@@ -21,7 +21,8 @@ QList<backups::Backup> backupsOf(const StoreHarness &h)
 // A store over a saved document of `rounds` rounds.
 AppStore &openOver(StoreHarness &h, int rounds)
 {
-    EXPECT_TRUE(Persistence::save(h.dataPath(), AppSettings{}, fixtures::makeArchive(rounds, 10, h.clock.t.addSecs(-3600))));
+    const auto archive = fixtures::makeArchive(rounds, 10, h.clock.t.addSecs(-3600));
+    EXPECT_TRUE(Persistence::save(h.dataPath(), AppSettings{}, archive));
     return h.open();
 }
 
@@ -104,7 +105,8 @@ TEST(Backups, ClearAllIsBackedUpAndRestoresWhileBrokenBackupsAreRefused)
     EXPECT_EQ(row.value(QStringLiteral("title")).toString(), QStringLiteral("2026年12月6日 周日 13:35"));
     EXPECT_EQ(row.value(QStringLiteral("detail")).toString(), QStringLiteral("清空前的备份 · 2 轮记录"));
 
-    const QString broken = backups::directoryFor(h.dataPath()) + QStringLiteral("/focus-data-2026-12-01-080000-daily-5.json");
+    const QString broken =
+        backups::directoryFor(h.dataPath()) + QStringLiteral("/focus-data-2026-12-01-080000-daily-5.json");
     QFile file(broken);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("{\"sessions\": [");

@@ -26,7 +26,8 @@ struct SmallDisk {
         const QByteArray options = "size=" + QByteArray::number(kib) + "k,mode=0755" + extraOptions;
         if (::geteuid() != 0)
             whyNot = QStringLiteral("mounting a small tmpfs needs root");
-        else if (::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0)
+        else if (::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                         options.constData()) != 0)
             whyNot = QStringLiteral("mount failed: ") + QString::fromLatin1(std::strerror(errno));
     }
     ~SmallDisk()

@@ -73,7 +73,8 @@ TEST(AtomicFile, AFailedSaveSaysWhyAndLeavesTheOldDocument)
     LogCapture log;
     const WriteResult full = Persistence::save(path, {}, fixtures::makeArchive(300));
     EXPECT_EQ(full.problem, WriteProblem::noSpace);
-    EXPECT_TRUE(LogCapture::mentions(path + QStringLiteral(": No space left on device"))) << log.lines.join('\n').toStdString();
+    EXPECT_TRUE(LogCapture::mentions(path + QStringLiteral(": No space left on device")))
+        << log.lines.join('\n').toStdString();
     QFile after(path);
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), before);

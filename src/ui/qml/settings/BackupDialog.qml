@@ -67,7 +67,10 @@ Popup {
                         Layout.fillWidth: true
                         spacing: 2
                         Label { width: parent.width; text: modelData.title; size: 13; weight: Font.DemiBold }
-                        Label { width: parent.width; text: modelData.detail; size: 11; color: TessaryTheme.secondaryText }
+                        Label {
+                            width: parent.width
+                            text: modelData.detail; size: 11; color: TessaryTheme.secondaryText
+                        }
                     }
                     SecondaryButton {
                         implicitHeight: 34

@@ -45,7 +45,13 @@ Popup {
         RowLayout {
             Layout.fillWidth: true
             spacing: 10
-            SecondaryButton { objectName: "cancelButton"; Layout.fillWidth: true; Layout.preferredWidth: 1; text: dialog.cancelText; onClicked: { dialog.cancelClicked(); dialog.close() } }
+            SecondaryButton {
+                objectName: "cancelButton"
+                Layout.fillWidth: true
+                Layout.preferredWidth: 1
+                text: dialog.cancelText
+                onClicked: { dialog.cancelClicked(); dialog.close() }
+            }
             Rectangle {
                 objectName: "confirmButton"
                 Layout.fillWidth: true

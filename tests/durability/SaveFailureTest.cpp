@@ -1,5 +1,6 @@
 #include "ArchiveFactory.h"
 #include "DurabilitySupport.h"
+#include "LogCapture.h"
 #include "StoreHarness.h"
 #include "records/Persistence.h"
 #include "ui/QuitGuard.h"
@@ -16,6 +17,7 @@
 
 using namespace tessary;
 using namespace tessary::durability;
+using fakes::LogCapture;
 using fakes::StoreHarness;
 
 namespace {

@@ -1,4 +1,5 @@
 #include "ArchiveFactory.h"
+#include "LogCapture.h"
 #include "records/Persistence.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 using namespace tessary;
+using fakes::LogCapture;
 
 namespace {
 
@@ -27,15 +29,6 @@ void writeAll(const QString &path, const QByteArray &bytes)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
-
-// Collects what the application logs while alive.
-struct LogCapture {
-    static inline QStringList lines;
-    QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext &, const QString &msg) { lines.append(msg); });
-    LogCapture() { lines.clear(); }
-    ~LogCapture() { qInstallMessageHandler(previous); }
-};
 
 class PersistenceTest : public ::testing::Test {
 protected:

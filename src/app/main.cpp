@@ -17,6 +17,7 @@
 #include "engine/AppStore.h"
 #include "music/MusicController.h"
 #include "records/Persistence.h"
+#include "sync/SyncService.h"
 #include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
 #include "ui/QuitGuard.h"
@@ -54,14 +55,21 @@ int checkSounds(int argc, char *argv[])
     return allReadable ? 0 : 1;
 }
 
+// What sendToRunningInstance returns when none runs and this launch is to start one instead.
+constexpr int kStartHere = -1;
+
 // A round control for the running instance: its answer, or exit 4 when none runs.
 int sendToRunningInstance(int argc, char *argv[], const tessary::desktop::CommandLine &command)
 {
     namespace remote = tessary::desktop::remote;
     QCoreApplication app(argc, argv);
     const QString key = tessary::desktop::SingleInstance::keyFor(tessary::Persistence::dataFilePath());
-    const std::optional<QByteArray> answer =
-        tessary::desktop::SingleInstance::request(key, remote::request(command.remoteCommand, command.json));
+    const bool syncFolder = command.remoteCommand == "sync-folder";
+    const std::optional<QByteArray> answer = tessary::desktop::SingleInstance::request(
+        key, syncFolder ? remote::syncFolderRequest(command.syncFolder)
+                        : remote::request(command.remoteCommand, command.json));
+    if (!answer && syncFolder)
+        return kStartHere; // the folder is set by the instance this launch becomes
     if (!answer) {
         std::fputs("汀禾没有在运行。\n", stderr);
         return 4;
@@ -101,7 +109,9 @@ int main(int argc, char *argv[])
     case tessary::desktop::CommandLine::Action::checkSounds:
         return checkSounds(argc, argv);
     case tessary::desktop::CommandLine::Action::remote:
-        return sendToRunningInstance(argc, argv, command);
+        if (const int status = sendToRunningInstance(argc, argv, command); status != kStartHere)
+            return status;
+        break;
     case tessary::desktop::CommandLine::Action::run:
         break;
     }
@@ -157,6 +167,9 @@ int main(int argc, char *argv[])
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, &tessary::AppStore::saveBeforeQuit);
     tessary::desktop::quitOnTerminationSignals();
     tessary::ui::QuitGuard quitGuard(store);
+    tessary::sync::SyncService sync(store);
+    if (command.remoteCommand == "sync-folder")
+        sync.setFolder(command.syncFolder);
 
     // Before the engine, which reads it until it is gone.
     tessary::updates::AppUpdater updater(
@@ -171,7 +184,7 @@ int main(int argc, char *argv[])
                                                 QStandardPaths::findExecutable(QStringLiteral("tessary"))),
         [&store](const QString &text) { store.toast(text); });
     tessary::desktop::LockWatcher lockWatcher(QDBusConnection::systemBus(), QDBusConnection::sessionBus(), store);
-    tessary::ui::setUpQml(engine, store, updater, autostart, lockWatcher, &quitGuard);
+    tessary::ui::setUpQml(engine, store, updater, autostart, lockWatcher, &quitGuard, &sync);
     tessary::ui::WindowController windows(engine, store, updater);
     if (!windows.createMainWindow(command.background))
         return 1;
@@ -183,8 +196,11 @@ int main(int argc, char *argv[])
         [&windows] { return windows.mainWindow() && windows.mainWindow()->isActive(); },
         [&windows] { windows.showMainWindow(); });
     namespace remote = tessary::desktop::remote;
-    instance.setCommandHandler([&store, &windows](QByteArrayView line) {
-        return remote::answer(store, line, [&windows] { windows.showMainWindow(); });
+    instance.setCommandHandler([&store, &windows, &sync](QByteArrayView line) {
+        return remote::answer(store, line, [&windows] { windows.showMainWindow(); }, [&sync](const QString &folder) {
+            sync.setFolder(folder);
+            return sync.statusText();
+        });
     });
     // The same commands from the desktop's own shortcut settings, where it has the portal. A
     // refusal is toasted: there is no terminal to print it on.

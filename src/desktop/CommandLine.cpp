@@ -36,6 +36,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
             setAction(CommandLine::Action::checkSounds);
         else if (arg == QLatin1String("--json"))
             line.json = true;
+        else if (arg == QLatin1String("--sync-folder") || arg.startsWith(QLatin1String("--sync-folder="))) {
+            const bool inline_ = arg.contains(QLatin1Char('='));
+            if (!line.remoteCommand.isEmpty() || (!inline_ && i + 1 >= arguments.size())) {
+                line.action = CommandLine::Action::invalid;
+                line.invalidArgument = arg;
+                return line;
+            }
+            line.syncFolder = inline_ ? arg.section(QLatin1Char('='), 1) : arguments[++i];
+            line.remoteCommand = "sync-folder";
+            setAction(CommandLine::Action::remote);
+        }
         else if (arg.startsWith(QLatin1String("--")) && kRemoteCommands.contains(arg.mid(2))) {
             if (!line.remoteCommand.isEmpty()) { // one command per call
                 line.action = CommandLine::Action::invalid;
@@ -86,6 +97,9 @@ QString usageText()
                           "  --end            结束这一轮并打开复盘\n"
                           "  --show           显示主窗口\n"
                           "  --status         显示当前阶段、剩余时间和今日专注分钟（加 --json 输出 JSON）\n"
+                          "  --sync-folder 文件夹\n"
+                          "                   与同步文件夹里其他电脑的记录合并（没有运行时启动汀禾并开启同步；\n"
+                          "                   \"\" 关闭同步）\n"
                           "\n"
                           "退出状态：0 已完成；2 选项无法识别；3 当前阶段不能这样做（原因见标准错误）；4 汀禾没有在运行。\n"
                           "\n"

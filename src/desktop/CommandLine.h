@@ -15,6 +15,9 @@ struct CommandLine {
     // and whether the answer comes as JSON (--status --json).
     QByteArray remoteCommand;
     bool json = false;
+    // For remoteCommand "sync-folder": the folder (empty switches sync off). Applied at start
+    // when no instance runs.
+    QString syncFolder;
     QString invalidArgument; // for Action::invalid
 };
 

@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUrl>
 
 namespace tessary::desktop::remote {
 
@@ -76,9 +77,22 @@ QByteArray request(const QByteArray &command, bool json)
     return "cmd " + command + (json ? " json" : "") + '\n';
 }
 
-QByteArray answer(AppStore &store, QByteArrayView request, const std::function<void()> &showMainWindow)
+QByteArray syncFolderRequest(const QString &folder)
+{
+    // "-" stands for the empty folder, so the line keeps its three words.
+    return "cmd sync-folder " + (folder.isEmpty() ? QByteArray("-") : QUrl::toPercentEncoding(folder)) + '\n';
+}
+
+QByteArray answer(AppStore &store, QByteArrayView request, const std::function<void()> &showMainWindow,
+                  const std::function<QString(const QString &)> &setSyncFolder)
 {
     const QList<QByteArray> words = request.toByteArray().split(' ');
+    if (words.size() == 3 && words[0] == "cmd" && words[1] == "sync-folder") {
+        if (!setSyncFolder)
+            return line(kNotACommand, QStringLiteral("不认识的命令"));
+        const QString folder = words[2] == "-" ? QString() : QUrl::fromPercentEncoding(words[2]);
+        return line(kApplied, setSyncFolder(folder));
+    }
     if (words.size() < 2 || words.size() > 3 || words[0] != "cmd" || (words.size() == 3 && words[2] != "json"))
         return line(kNotACommand, QStringLiteral("不认识的请求"));
     const QByteArray &command = words[1];

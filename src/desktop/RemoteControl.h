@@ -20,14 +20,19 @@ constexpr int kApplied = 0;
 constexpr int kNotACommand = 2;
 constexpr int kRefused = 3;
 // The most a request line may hold; anything longer is not ours.
-constexpr qsizetype kMaxRequest = 256;
+// The most a request line may hold (a percent-encoded folder path); anything longer is not ours.
+constexpr qsizetype kMaxRequest = 16384;
 
 // The request line for `command` ("toggle-pause", "status", …), newline included.
 QByteArray request(const QByteArray &command, bool json = false);
+// "cmd sync-folder <folder, percent-encoded>", newline included.
+QByteArray syncFolderRequest(const QString &folder);
 
 // Carries out one request line (without its newline) on the store and returns the answer
-// line, newline included. `showMainWindow` brings the main window forward.
-QByteArray answer(AppStore &store, QByteArrayView line, const std::function<void()> &showMainWindow);
+// line, newline included. `showMainWindow` brings the main window forward; `setSyncFolder`
+// sets the sync folder (empty: off) and returns the status to print.
+QByteArray answer(AppStore &store, QByteArrayView line, const std::function<void()> &showMainWindow,
+                  const std::function<QString(const QString &)> &setSyncFolder = {});
 
 // Splits an answer line into its status and text; status -1 when it is not an answer.
 std::pair<int, QByteArray> parseAnswer(QByteArrayView line);

@@ -26,6 +26,7 @@ AppStore::AppStore(StoreServices services, QObject *parent) : QObject(parent), m
     auto loaded = Persistence::load(m_services.dataFilePath);
     m_settings = std::move(loaded.data.settings);
     m_sessions = std::move(loaded.data.sessions);
+    m_sync = std::move(loaded.data.sync);
     std::stable_sort(m_sessions.begin(), m_sessions.end(),
                      [](const StudySession &a, const StudySession &b) { return a.startedAt > b.startedAt; });
     // A day's first backup is of the document as it was found; one that could not be read

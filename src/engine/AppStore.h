@@ -191,6 +191,16 @@ public:
     // cannot be read.
     Q_INVOKABLE bool restoreBackup(const QString &path);
     QString backupDirectory() const;
+    // Settings, archive and sync state as the document holds them.
+    PersistedData document() const { return PersistedData{m_settings, m_sessions, m_sync}; }
+
+    // --- Sync (the archive shared through a synced folder) --------------------
+    const std::optional<SyncState> &syncState() const { return m_sync; }
+    // Keeps this computer's sync state and saves it with the document.
+    void setSyncState(const SyncState &state);
+    // Takes what a merge of the computers' files gave: the archive, the task list when it came
+    // from elsewhere, and the state; one save. A running round and its review are untouched.
+    void applySync(QList<StudySession> sessions, const std::optional<QStringList> &taskNames, const SyncState &state);
     const QString &dataFilePath() const { return m_services.dataFilePath; }
 
 signals:
@@ -215,6 +225,9 @@ signals:
     void statisticsChanged();
     // A save failed, or the first save after failures succeeded.
     void saveStateChanged();
+    // The user deleted a round / cleared the archive (not a merge): sync tells the other computers.
+    void sessionRemoved(const Uuid &id);
+    void historyCleared();
 
 private:
     // RoundLifecycle.cpp
@@ -294,6 +307,7 @@ private:
     WriteResult m_backupFailure;
     bool m_saveRetryScheduled = false;
     QStringList m_recoveredCopies; // removed once a save has taken them in
+    std::optional<SyncState> m_sync;
     std::int64_t m_lastBackupDay = -1;
     std::int64_t m_lastTickDay = 0;
 

@@ -120,8 +120,10 @@ qint64 AppStore::taskSessionCount(const QString &named) const
 void AppStore::removeSession(const StudySession &session)
 {
     QList<StudySession> sessions = m_sessions;
-    sessions.removeIf([&](const StudySession &s) { return s.id == session.id; });
+    if (sessions.removeIf([&](const StudySession &s) { return s.id == session.id; }) == 0)
+        return;
     setSessions(std::move(sessions));
+    emit sessionRemoved(session.id);
     saveDocument();
 }
 
@@ -143,6 +145,7 @@ void AppStore::clearHistory()
         return;
     }
     setSessions({});
+    emit historyCleared();
     if (saveDocument())
         toast(QStringLiteral("专注记录已清空。"));
 }

@@ -56,7 +56,7 @@ QString AppStore::saveProblemText() const
 bool AppStore::saveDocument()
 {
     const bool wasFailing = !m_saveFailure.ok();
-    const WriteResult result = Persistence::save(m_services.dataFilePath, m_settings, m_sessions);
+    const WriteResult result = Persistence::writeDocument(m_services.dataFilePath, document());
     if (!result) {
         const bool changed = result.problem != m_saveFailure.problem || result.detail != m_saveFailure.detail;
         m_saveFailure = result;
@@ -111,7 +111,7 @@ bool AppStore::saveBeforeQuit()
     QString copyPath;
     const WriteResult copy = backups::writeEmergencyCopy(m_services.emergencyDirectories, m_services.dataFilePath,
                                                          floorDiv(now().msecsSinceEpoch(), 1000),
-                                                         PersistedData{m_settings, m_sessions}, &copyPath);
+                                                         document(), &copyPath);
     QString message;
     if (copy) {
         message = QStringLiteral("汀禾没能保存记录（%1），已把它们另存到 %2，下次启动时会合并回来。")
@@ -154,6 +154,8 @@ void AppStore::recoverEmergencyCopies()
             }
         }
         m_settings = std::move(read.data->settings);
+        if (read.data->sync)
+            m_sync = std::move(read.data->sync);
         m_recoveredCopies.append(path);
     }
     if (m_recoveredCopies.isEmpty())
@@ -174,7 +176,7 @@ bool AppStore::takeBackup(backups::Kind kind)
 {
     const std::int64_t local = LocalTime(m_services.zone).localSeconds(now());
     const WriteResult result = backups::write(backupDirectory(), m_services.dataFilePath, kind, local,
-                                              PersistedData{m_settings, m_sessions});
+                                              document());
     m_backupFailure = result;
     if (!result) {
         qCWarning(lcTessary).noquote() << "Tessary backup failed:" << result.detail;
@@ -225,6 +227,33 @@ bool AppStore::restoreBackup(const QString &path)
     if (saveDocument())
         toast(QStringLiteral("已从备份恢复 %1 轮记录。").arg(rounds));
     return true;
+}
+
+// --- Sync ------------------------------------------------------------------------------
+
+void AppStore::setSyncState(const SyncState &state)
+{
+    if (m_sync == state)
+        return;
+    m_sync = state;
+    saveDocument();
+}
+
+void AppStore::applySync(QList<StudySession> sessions, const std::optional<QStringList> &taskNames,
+                         const SyncState &state)
+{
+    m_sync = state;
+    if (sessions != m_sessions)
+        setSessions(std::move(sessions));
+    if (taskNames && *taskNames != m_settings.taskNames.value_or(QStringList())) {
+        AppSettings s = m_settings;
+        s.taskNames = *taskNames;
+        setSettings(normalizedSettings(s));
+        // Saved below with the rest, not 250 ms later as well.
+        m_savePending = false;
+        ++m_debounceGeneration;
+    }
+    saveDocument();
 }
 
 } // namespace tessary

@@ -63,6 +63,17 @@ void encodeSession(JsonWriter &w, const StudySession &s, std::string &scratch)
     w.value(s.microBreakSeconds);
     w.key("note");
     w.value(s.note);
+    if (s.origin) {
+        w.key("origin");
+        w.beginObject();
+        w.key("added");
+        w.value(s.origin->added);
+        w.key("device");
+        scratch.clear();
+        s.origin->device.appendText(scratch);
+        w.rawString(scratch);
+        w.endObject();
+    }
     w.key("plannedMinutes");
     w.value(s.plannedMinutes);
     w.key("reminderMaximumMinutes");
@@ -94,6 +105,89 @@ template <typename E>
 void encodeEnum(JsonWriter &w, E value)
 {
     w.value(enumString(value));
+}
+
+void encodeUuid(JsonWriter &w, const Uuid &id, std::string &scratch)
+{
+    scratch.clear();
+    id.appendText(scratch);
+    w.rawString(scratch);
+}
+
+void encodeTombstones(JsonWriter &w, const QList<Tombstone> &tombstones, std::string &scratch)
+{
+    w.beginArray();
+    for (const auto &t : tombstones) {
+        w.beginObject();
+        w.key("clock");
+        w.value(t.clock);
+        w.key("id");
+        encodeUuid(w, t.id, scratch);
+        w.endObject();
+    }
+    w.endArray();
+}
+
+void encodeClears(JsonWriter &w, const QList<ClearMark> &clears, std::string &scratch)
+{
+    w.beginArray();
+    for (const auto &c : clears) {
+        w.beginObject();
+        w.key("clock");
+        w.value(c.clock);
+        w.key("device");
+        encodeUuid(w, c.device, scratch);
+        w.key("seen");
+        w.beginArray();
+        for (const auto &s : c.seen) {
+            w.beginObject();
+            w.key("device");
+            encodeUuid(w, s.device, scratch);
+            w.key("sequence");
+            w.value(s.sequence);
+            w.endObject();
+        }
+        w.endArray();
+        w.endObject();
+    }
+    w.endArray();
+}
+
+void encodeTaskClock(JsonWriter &w, const TaskListClock &c, std::string &scratch)
+{
+    w.beginObject();
+    w.key("clock");
+    w.value(c.clock);
+    w.key("device");
+    encodeUuid(w, c.device, scratch);
+    w.endObject();
+}
+
+void encodeSyncState(JsonWriter &w, const SyncState &s)
+{
+    std::string scratch;
+    w.beginObject();
+    w.key("clears");
+    encodeClears(w, s.clears, scratch);
+    w.key("clock");
+    w.value(s.clock);
+    w.key("deviceId");
+    encodeUuid(w, s.deviceId, scratch);
+    w.key("deviceName");
+    w.value(s.deviceName);
+    w.key("enabled");
+    w.value(s.enabled);
+    w.key("folder");
+    w.value(s.folder);
+    w.key("sequence");
+    w.value(s.sequence);
+    if (s.tasks) {
+        w.key("tasks");
+        encodeTaskClock(w, *s.tasks, scratch);
+    }
+    w.key("tombstones");
+    encodeTombstones(w, s.tombstones, scratch);
+    w.endObject();
 }
 
 bool encodeSettings(JsonWriter &w, const AppSettings &s, std::string *error)
@@ -211,6 +305,10 @@ bool encodeDocument(const PersistedData &data, const DocumentSink &sink, std::st
     w.key("settings");
     if (!encodeSettings(w, data.settings, error))
         return false;
+    if (data.sync) {
+        w.key("sync");
+        encodeSyncState(w, *data.sync);
+    }
     w.endObject();
     out.push_back('\n');
     return flush();
@@ -241,9 +339,14 @@ namespace {
 
 class Decoder {
 public:
-    explicit Decoder(std::string_view text) : m_in(text) {}
+    explicit Decoder(std::string_view text) : m_own(text), m_in(m_own) {}
+    // Reads records out of a larger text another reader walks.
+    explicit Decoder(JsonReader &reader) : m_own(std::string_view()), m_in(reader) {}
 
     std::string error;
+
+    bool readSessions(QList<StudySession> &out) { return sessions(out); }
+    bool readDeviceFile(DeviceFile &out) { return deviceFile(out); }
 
     bool document(PersistedData &out)
     {
@@ -260,6 +363,9 @@ public:
                 haveSessions = true;
                 if (!sessions(out.sessions))
                     return false;
+            } else if (key == "sync") {
+                if (!readOptional(out.sync, [this](SyncState &s) { return syncState(s); }))
+                    return fail("sync", error.empty() ? "invalid value" : "");
             } else if (!m_in.skipValue()) {
                 return fail("", "malformed JSON");
             }
@@ -276,7 +382,8 @@ public:
     }
 
 private:
-    JsonReader m_in;
+    JsonReader m_own;
+    JsonReader &m_in;
 
     bool fail(std::string_view where, std::string_view why)
     {
@@ -436,11 +543,12 @@ private:
         return true;
     }
 
-    // Every key but taskName (the last) is required.
-    static constexpr std::array<std::string_view, 15> kSessionKeys{
+    // Every key but taskName and origin (the last two) is required.
+    static constexpr std::array<std::string_view, 16> kSessionKeys{
         "id", "startedAt", "endedAt", "plannedMinutes", "focusedSeconds", "reminderMinimumMinutes",
         "reminderMaximumMinutes", "microBreakSeconds", "events", "startEnergy", "endEnergy", "focusRating",
-        "completed", "note", "taskName"};
+        "completed", "note", "taskName", "origin"};
+    static constexpr size_t kRequiredSessionKeys = 14;
 
     bool session(StudySession &s, size_t index)
     {
@@ -482,6 +590,7 @@ private:
             case 12: ok = m_in.readBool(s.completed); break;
             case 13: ok = readString(s.note); break;
             case 14: ok = readOptional(s.taskName, [this](QString &v) { return readString(v); }); break;
+            case 15: ok = readOptional(s.origin, [this](SyncOrigin &v) { return origin(v); }); break;
             default: ok = m_in.skipValue(); break;
             }
             if (!ok)
@@ -491,9 +600,146 @@ private:
         }
         if (!m_in.ok())
             return failAt("sessions", index, "", "malformed JSON");
-        for (size_t i = 0; i + 1 < kSessionKeys.size(); ++i)
+        for (size_t i = 0; i < kRequiredSessionKeys; ++i)
             if (!(seen & (1u << i)))
                 return failAt("sessions", index, kSessionKeys[i], "missing");
+        return true;
+    }
+
+    // An object whose members are `keys`, the first `required` of them required; `member(i)`
+    // reads the value of keys[i]. Unknown members are skipped.
+    template <size_t N, typename Member>
+    bool object(std::string_view where, const std::array<std::string_view, N> &keys, size_t required, Member member)
+    {
+        if (!m_in.beginObject())
+            return fail(where, "not an object");
+        unsigned seen = 0;
+        std::string_view key;
+        while (m_in.nextMember(key)) {
+            const int i = memberIndex(key, keys);
+            if (i < 0) {
+                if (!m_in.skipValue())
+                    return fail(where, "malformed JSON");
+                continue;
+            }
+            if (!member(i))
+                return fail(std::string(where) + "." + std::string(keys[size_t(i)]), "invalid value");
+            seen |= 1u << i;
+        }
+        if (!m_in.ok())
+            return fail(where, "malformed JSON");
+        for (size_t i = 0; i < required; ++i)
+            if (!(seen & (1u << i)))
+                return fail(std::string(where) + "." + std::string(keys[i]), "missing");
+        return true;
+    }
+
+    template <typename T, typename Element>
+    bool array(std::string_view where, QList<T> &out, Element element)
+    {
+        if (!m_in.beginArray())
+            return fail(where, "not an array");
+        out.clear();
+        while (m_in.nextElement()) {
+            out.emplace_back();
+            if (!element(out.back()))
+                return false;
+        }
+        return m_in.ok() ? true : fail(where, "malformed JSON");
+    }
+
+    bool origin(SyncOrigin &o)
+    {
+        static constexpr std::array<std::string_view, 2> keys{"device", "added"};
+        return object("origin", keys, 2, [&](int i) { return i == 0 ? readUuid(o.device) : m_in.readInt64(o.added); });
+    }
+
+    bool tombstones(QList<Tombstone> &out)
+    {
+        static constexpr std::array<std::string_view, 2> keys{"id", "clock"};
+        return array("tombstones", out, [&](Tombstone &t) {
+            return object("tombstones[]", keys, 2, [&](int i) { return i == 0 ? readUuid(t.id) : m_in.readInt64(t.clock); });
+        });
+    }
+
+    bool clears(QList<ClearMark> &out)
+    {
+        static constexpr std::array<std::string_view, 3> keys{"device", "clock", "seen"};
+        static constexpr std::array<std::string_view, 2> seenKeys{"device", "sequence"};
+        return array("clears", out, [&](ClearMark &c) {
+            return object("clears[]", keys, 3, [&](int i) {
+                if (i == 0)
+                    return readUuid(c.device);
+                if (i == 1)
+                    return m_in.readInt64(c.clock);
+                return array("clears[].seen", c.seen, [&](SeenSequence &s) {
+                    return object("clears[].seen[]", seenKeys, 2,
+                                  [&](int j) { return j == 0 ? readUuid(s.device) : m_in.readInt64(s.sequence); });
+                });
+            });
+        });
+    }
+
+    bool taskClock(TaskListClock &c)
+    {
+        static constexpr std::array<std::string_view, 2> keys{"clock", "device"};
+        return object("tasks", keys, 2, [&](int i) { return i == 0 ? m_in.readInt64(c.clock) : readUuid(c.device); });
+    }
+
+    bool syncState(SyncState &s)
+    {
+        static constexpr std::array<std::string_view, 9> keys{"enabled", "folder", "deviceName", "deviceId", "sequence",
+                                                               "clock", "tombstones", "clears", "tasks"};
+        return object("sync", keys, 8, [&](int i) {
+            switch (i) {
+            case 0: return m_in.readBool(s.enabled);
+            case 1: return readString(s.folder);
+            case 2: return readString(s.deviceName);
+            case 3: return readUuid(s.deviceId);
+            case 4: return m_in.readInt64(s.sequence);
+            case 5: return m_in.readInt64(s.clock);
+            case 6: return tombstones(s.tombstones);
+            case 7: return clears(s.clears);
+            default: return readOptional(s.tasks, [this](TaskListClock &c) { return taskClock(c); });
+            }
+        });
+    }
+
+    bool deviceFile(DeviceFile &f)
+    {
+        static constexpr std::array<std::string_view, 9> keys{"format", "deviceId", "deviceName", "sequence", "clock",
+                                                               "sessions", "tombstones", "clears", "tasks"};
+        static constexpr std::array<std::string_view, 3> taskKeys{"clock", "device", "names"};
+        std::int64_t format = 0;
+        const bool ok = object("device", keys, 8, [&](int i) {
+            switch (i) {
+            case 0: return m_in.readInt64(format);
+            case 1: return readUuid(f.deviceId);
+            case 2: return readString(f.deviceName);
+            case 3: return m_in.readInt64(f.sequence);
+            case 4: return m_in.readInt64(f.clock);
+            case 5: return sessions(f.sessions);
+            case 6: return tombstones(f.tombstones);
+            case 7: return clears(f.clears);
+            default: {
+                if (m_in.readNullIf())
+                    return true;
+                TaskListClock c;
+                const bool read = object("tasks", taskKeys, 3, [&](int j) {
+                    return j == 0 ? m_in.readInt64(c.clock) : j == 1 ? readUuid(c.device) : readStringList(f.taskNames);
+                });
+                if (read)
+                    f.tasksClock = c;
+                return read;
+            }
+            }
+        });
+        if (!ok)
+            return false;
+        if (format != DeviceFile::kFormat)
+            return fail("device.format", "a format this version does not know");
+        if (!m_in.atEnd())
+            return fail("", "trailing content after the device file");
         return true;
     }
 
@@ -586,6 +832,77 @@ private:
 };
 
 } // namespace
+
+bool decodeSessions(JsonReader &in, QList<StudySession> &out, std::string &error)
+{
+    Decoder decoder(in);
+    const bool ok = decoder.readSessions(out);
+    error = std::move(decoder.error);
+    return ok;
+}
+
+void encodeDeviceFile(const DeviceFile &file, std::string &out)
+{
+    out.clear();
+    JsonWriter w(out);
+    std::string scratch;
+    w.beginObject();
+    w.key("clears");
+    encodeClears(w, file.clears, scratch);
+    w.key("clock");
+    w.value(file.clock);
+    w.key("deviceId");
+    encodeUuid(w, file.deviceId, scratch);
+    w.key("deviceName");
+    w.value(file.deviceName);
+    w.key("format");
+    w.value(DeviceFile::kFormat);
+    w.key("sequence");
+    w.value(file.sequence);
+    w.key("sessions");
+    encodeSessions(w, file.sessions);
+    if (file.tasksClock) {
+        w.key("tasks");
+        w.beginObject();
+        w.key("clock");
+        w.value(file.tasksClock->clock);
+        w.key("device");
+        encodeUuid(w, file.tasksClock->device, scratch);
+        w.key("names");
+        encodeStringList(w, file.taskNames);
+        w.endObject();
+    }
+    w.key("tombstones");
+    encodeTombstones(w, file.tombstones, scratch);
+    w.endObject();
+    out.push_back('\n');
+}
+
+DeviceFileResult decodeDeviceFile(std::string_view bytes)
+{
+    DeviceFileResult result;
+    if (!simdjson::validate_utf8(bytes.data(), bytes.size())) {
+        result.error = "not valid UTF-8";
+        return result;
+    }
+    DeviceFile file;
+    Decoder decoder(bytes);
+    if (!decoder.readDeviceFile(file)) {
+        result.error = std::move(decoder.error);
+        return result;
+    }
+    result.file = std::move(file);
+    return result;
+}
+
+void encodeSessions(JsonWriter &w, const QList<StudySession> &sessions)
+{
+    std::string scratch;
+    w.beginArray();
+    for (const auto &s : sessions)
+        encodeSession(w, s, scratch);
+    w.endArray();
+}
 
 DecodeResult decodeDocument(std::string_view bytes)
 {

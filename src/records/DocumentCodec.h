@@ -2,6 +2,7 @@
 
 #include "SessionRecords.h"
 #include "Settings.h"
+#include "SyncRecords.h"
 
 #include <QList>
 
@@ -16,6 +17,7 @@ namespace tessary {
 struct PersistedData {
     AppSettings settings;
     QList<StudySession> sessions;
+    std::optional<SyncState> sync; // only once sync was switched on
 
     bool operator==(const PersistedData &) const = default;
 };
@@ -42,5 +44,20 @@ struct DecodeResult {
 // timestamp, invalid UTF-8, malformed JSON or trailing content fails it. Optional
 // keys that are absent or null stay absent; unknown keys are ignored. Never throws.
 DecodeResult decodeDocument(std::string_view bytes);
+
+class JsonReader;
+class JsonWriter;
+// The archive's records alone, as an array, for files that carry them beside other members
+// (the device files of sync): the same keys and the same strictness as in the document.
+void encodeSessions(JsonWriter &w, const QList<StudySession> &sessions);
+bool decodeSessions(JsonReader &in, QList<StudySession> &out, std::string &error);
+
+// A device file of sync: the same strictness as the document; keys sorted, compact enough.
+void encodeDeviceFile(const DeviceFile &file, std::string &out);
+struct DeviceFileResult {
+    std::optional<DeviceFile> file;
+    std::string error;
+};
+DeviceFileResult decodeDeviceFile(std::string_view bytes);
 
 } // namespace tessary

@@ -73,7 +73,7 @@ QString userAmbientDirectory() { return dataDirectory() + QStringLiteral("/Ambie
 
 WriteResult save(const QString &filePath, const AppSettings &settings, const QList<StudySession> &sessions)
 {
-    return writeDocument(filePath, PersistedData{settings, sessions});
+    return writeDocument(filePath, PersistedData{settings, sessions, std::nullopt});
 }
 
 WriteResult writeDocument(const QString &filePath, const PersistedData &data)

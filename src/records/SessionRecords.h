@@ -27,6 +27,14 @@ struct FocusEvent {
     bool operator==(const FocusEvent &) const = default;
 };
 
+// Where a round was recorded when the archive is shared between computers: the device, and
+// that device's write sequence when it was added.
+struct SyncOrigin {
+    Uuid device;
+    std::int64_t added = 0;
+    bool operator==(const SyncOrigin &) const = default;
+};
+
 // One archived, reviewed round.
 struct StudySession {
     Uuid id;
@@ -44,6 +52,7 @@ struct StudySession {
     std::int64_t focusRating = 0;
     bool completed = false;
     QString note; // stored as typed
+    std::optional<SyncOrigin> origin; // only with sync on
 
     bool operator==(const StudySession &) const = default;
 

@@ -8,6 +8,7 @@
 #include "InsightsModel.h"
 #include "QuitGuard.h"
 #include "SettingsBridge.h"
+#include "sync/SyncService.h"
 #include "Symbols.h"
 #include "updates/AppUpdater.h"
 #include "ViewText.h"
@@ -17,7 +18,7 @@
 namespace tessary::ui {
 
 void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, desktop::Autostart &autostart,
-              desktop::LockWatcher &lockWatcher, QuitGuard *quitGuard)
+              desktop::LockWatcher &lockWatcher, QuitGuard *quitGuard, sync::SyncService *sync)
 {
     Symbols::registerFont();
     // Owned by the store so they live exactly as long as what they read.
@@ -41,6 +42,7 @@ void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater,
     // Tests and the screenshot tool run without one; the views then only never hear from it.
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "QuitGuard",
                                  quitGuard ? quitGuard : new QuitGuard(store, &store));
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Sync", sync ? sync : new sync::SyncService(store, &store));
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 }
 

@@ -20,6 +20,7 @@ constexpr Entry kTable[] = {
     {"arrow.clockwise", 0xe5d5},          // refresh
     {"arrow.down.circle.fill", 0xf181},   // arrow_circle_down
     {"arrow.right", 0xe5c8},              // arrow_forward
+    {"arrow.triangle.2.circlepath", 0xe627}, // sync
     {"arrow.up.forward", 0xf1e1},         // north_east
     {"arrow.up.left.and.arrow.down.right", 0xf1ce}, // open_in_full
     {"battery.25", 0xebe0},               // battery_2_bar

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Dialogs
 import QtQuick.Layouts
 import Tessary.Engine
 import Tessary.Ui
@@ -345,7 +346,10 @@ Flickable {
 
                 SettingsCard {
                     Layout.fillWidth: true
-                    title: "数据"; subtitle: "全部记录只保存在这台电脑"; symbol: "internaldrive.fill"
+                    title: "数据"
+                    subtitle: Sync.enabled ? "记录保存在这台电脑，并与同步文件夹里其他电脑的记录合并"
+                                           : "全部记录只保存在这台电脑"
+                    symbol: "internaldrive.fill"
                     SecondaryButton {
                         id: exportButton
                         objectName: "exportAllButton"
@@ -375,6 +379,56 @@ Flickable {
                         textColor: TessaryTheme.coral
                         enabled: !History.empty
                         onClicked: view.askToClear()
+                    }
+                }
+
+                SettingsCard {
+                    objectName: "syncCard"
+                    Layout.fillWidth: true
+                    title: "多设备同步"; subtitle: "用你已经在用的同步工具，让几台电脑共用一份专注档案"; symbol: "arrow.triangle.2.circlepath"
+                    SwitchRow {
+                        title: "通过同步文件夹合并记录"
+                        detail: "选一个由 Syncthing、Nextcloud 等同步的文件夹；每台电脑只写自己的文件，不会互相覆盖。"
+                        checked: Sync.enabled
+                        onToggled: (on) => {
+                            if (on && Sync.folder === "")
+                                syncFolderDialog.open()
+                            else
+                                Sync.setEnabled(on)
+                        }
+                    }
+                    RowLayout {
+                        Layout.fillWidth: true
+                        spacing: 10
+                        Label {
+                            Layout.fillWidth: true
+                            text: Sync.folder !== "" ? Sync.folder : "还没有选择文件夹"
+                            size: 11
+                            color: Sync.folder !== "" ? TessaryTheme.primaryText : TessaryTheme.secondaryText
+                            elide: Text.ElideMiddle
+                        }
+                        SecondaryButton {
+                            implicitHeight: 32
+                            text: "选择文件夹…"
+                            onClicked: syncFolderDialog.open()
+                        }
+                    }
+                    RowLayout {
+                        Layout.fillWidth: true
+                        spacing: 10
+                        Label { text: "这台电脑的名称"; size: 11; color: TessaryTheme.secondaryText }
+                        Field {
+                            objectName: "deviceNameField"
+                            Layout.fillWidth: true
+                            text: Sync.deviceName
+                            Accessible.name: "这台电脑的名称"
+                            onEditingFinished: Sync.setDeviceName(text)
+                        }
+                    }
+                    Hint {
+                        objectName: "syncStatus"
+                        text: Sync.statusText
+                        color: Sync.healthy ? TessaryTheme.secondaryText : TessaryTheme.coral
                     }
                 }
 
@@ -421,6 +475,15 @@ Flickable {
     }
 
     BackupDialog { id: backupDialog }
+
+    FolderDialog {
+        id: syncFolderDialog
+        title: "选择同步文件夹"
+        acceptLabel: "选择"
+        rejectLabel: "取消"
+        currentFolder: Sync.folder !== "" ? "file://" + Sync.folder : ""
+        onAccepted: Sync.setFolder(selectedFolder)
+    }
 
     ConfirmDialog {
         id: clearDialog

@@ -24,7 +24,7 @@ constexpr int kSessions = 10000;
 
 struct Fixture {
     QTemporaryDir dir;
-    PersistedData data{fixtures::richSettings(), fixtures::makeArchive(kSessions)};
+    PersistedData data{fixtures::richSettings(), fixtures::makeArchive(kSessions), std::nullopt};
     QString path = dir.filePath(QStringLiteral("Tessary/focus-data.json"));
     QString baselinePath = dir.filePath(QStringLiteral("Tessary/baseline.json"));
     Fixture() { Persistence::save(path, data.settings, data.sessions); }

@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include "records/Log.h"
+#include "records/Persistence.h"
 
 #include "RemoteControl.h"
 
@@ -162,7 +163,7 @@ QString SingleInstance::keyFor(const QString &dataFilePath, const QString &runti
 
     // One instance per document, however its path is spelled; the name stays short, far from
     // the 107 bytes a socket path may have.
-    const QString document = QDir::cleanPath(QFileInfo(dataFilePath).absoluteFilePath());
+    const QString document = Persistence::canonicalDocumentPath(dataFilePath);
     const QByteArray digest =
         QCryptographicHash::hash(QFile::encodeName(document), QCryptographicHash::Sha256).toHex().left(16);
     const QString key = directory + QStringLiteral("/tessary-") + QString::fromLatin1(digest);

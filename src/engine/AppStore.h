@@ -49,6 +49,7 @@ public:
     Q_PROPERTY(bool showSessionEndDialog READ showSessionEndDialog WRITE setShowSessionEndDialog NOTIFY showSessionEndDialogChanged)
     Q_PROPERTY(QString musicMessage READ musicMessageText NOTIFY musicMessageChanged)
     Q_PROPERTY(QString toastMessage READ toastMessageText NOTIFY toastMessageChanged)
+    Q_PROPERTY(bool toastIsWarning READ toastIsWarning NOTIFY toastMessageChanged)
     Q_PROPERTY(bool isAmbientPlaying READ isAmbientPlaying NOTIFY isAmbientPlayingChanged)
     Q_PROPERTY(QString nextReminderDescription READ nextReminderDescription NOTIFY nextReminderDescriptionChanged)
     Q_PROPERTY(QString selectedTaskName READ selectedTaskNameText NOTIFY settingsChanged)
@@ -123,6 +124,9 @@ public:
     Q_INVOKABLE void recordFatigue();
     Q_INVOKABLE void playSound(const QString &name);
     Q_INVOKABLE void toast(const QString &text);
+    // A toast that says something did not happen (shown with a warning sign, not a check mark).
+    void warn(const QString &text);
+    bool toastIsWarning() const { return m_toastIsWarning; }
     QString nextReminderDescription() const;
 
     // --- Review, tasks, history ------------------------------------------------
@@ -250,6 +254,7 @@ private:
     void fitTickToPhase();
     void beginMicroBreak();
     void appendEvent(FocusEventKind kind);
+    void showToast(const QString &text, bool warning);
 
     // AppStore.cpp
     void onSettingsChanged();
@@ -301,6 +306,7 @@ private:
     quint64 m_debounceGeneration = 0;
     bool m_savePending = false;
     quint64 m_toastGeneration = 0;
+    bool m_toastIsWarning = false;
 
     // Safekeeping.
     WriteResult m_saveFailure;

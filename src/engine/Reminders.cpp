@@ -88,8 +88,13 @@ void AppStore::playSound(const QString &name)
     m_services.sounds->play(name);
 }
 
-void AppStore::toast(const QString &text)
+void AppStore::warn(const QString &text) { showToast(text, true); }
+
+void AppStore::toast(const QString &text) { showToast(text, false); }
+
+void AppStore::showToast(const QString &text, bool warning)
 {
+    m_toastIsWarning = warning;
     m_toastMessage = text;
     emit toastMessageChanged();
     // Each message gets its full three seconds, also when the same text is shown

@@ -141,7 +141,8 @@ void AppStore::clearHistory()
 {
     // Years of training end here only with a copy kept; without one, nothing is cleared.
     if (!takeBackup(backups::Kind::beforeClear)) {
-        toast(QStringLiteral("没能先备份当前记录（") + saveProblemReasonFor(m_backupFailure) + QStringLiteral("），记录没有清空。"));
+        warn(QStringLiteral("没能先备份当前记录（") + saveProblemReasonFor(m_backupFailure)
+             + QStringLiteral("），记录没有清空。"));
         return;
     }
     setSessions({});

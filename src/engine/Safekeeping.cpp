@@ -101,7 +101,7 @@ bool AppStore::trySaveNow()
 void AppStore::retrySave()
 {
     if (!trySaveNow())
-        toast(QStringLiteral("还是没能保存：") + saveProblemReason() + QStringLiteral("。"));
+        warn(QStringLiteral("还是没能保存：") + saveProblemReason() + QStringLiteral("。"));
 }
 
 bool AppStore::saveBeforeQuit()
@@ -161,8 +161,8 @@ void AppStore::recoverEmergencyCopies()
     if (m_recoveredCopies.isEmpty())
         return;
     sortNewestFirst(m_sessions);
-    qCInfo(lcTessary).noquote() << "Tessary merged" << m_recoveredCopies.size() << "emergency copies," << recovered
-                                << "rounds recovered";
+    qCInfo(lcTessary).noquote() << "Tessary merged emergency copies:" << m_recoveredCopies.size()
+                                << "; rounds recovered:" << recovered;
     saveDocument(); // the copies go only once this has succeeded
     toast(recovered > 0 ? QStringLiteral("找回了上次没能保存的 %1 轮记录。").arg(recovered)
                         : QStringLiteral("找回了上次没能保存的设置。"));
@@ -178,10 +178,8 @@ bool AppStore::takeBackup(backups::Kind kind)
     const WriteResult result = backups::write(backupDirectory(), m_services.dataFilePath, kind, local,
                                               document());
     m_backupFailure = result;
-    if (!result) {
-        qCWarning(lcTessary).noquote() << "Tessary backup failed:" << result.detail;
-        return false;
-    }
+    if (!result)
+        return false; // the write logged why
     backups::rotate(backupDirectory(), m_services.dataFilePath);
     return true;
 }
@@ -202,18 +200,18 @@ void AppStore::takeDailyBackup()
 bool AppStore::restoreBackup(const QString &path)
 {
     if (m_phase != SessionPhase::idle) {
-        toast(QStringLiteral("请先结束这一轮，再从备份恢复。"));
+        warn(QStringLiteral("请先结束这一轮，再从备份恢复。"));
         return false;
     }
     Persistence::ReadResult read = Persistence::read(path);
     if (!read.data) {
         qCWarning(lcTessary).noquote() << "Tessary could not read the backup" << path << "(" + read.error + ")";
-        toast(QStringLiteral("这个备份无法读取，当前记录没有改动。"));
+        warn(QStringLiteral("这个备份无法读取，当前记录没有改动。"));
         return false;
     }
     if (!takeBackup(backups::Kind::beforeRestore)) {
-        toast(QStringLiteral("没能先备份当前记录（") + saveProblemReasonFor(m_backupFailure)
-              + QStringLiteral("），没有恢复。"));
+        warn(QStringLiteral("没能先备份当前记录（") + saveProblemReasonFor(m_backupFailure)
+             + QStringLiteral("），没有恢复。"));
         return false;
     }
     QList<StudySession> sessions = std::move(read.data->sessions);

@@ -47,6 +47,7 @@ public:
     bool commit();
 
     const WriteResult &result() const { return m_result; }
+    const QString &path() const { return m_path; }
 
 private:
     bool failWithErrno(int error);

@@ -39,7 +39,7 @@ QString baseName(const QString &dataFilePath) { return QFileInfo(dataFilePath).c
 
 QString documentKey(const QString &dataFilePath)
 {
-    const QByteArray path = QDir::cleanPath(QFileInfo(dataFilePath).absoluteFilePath()).toUtf8();
+    const QByteArray path = Persistence::canonicalDocumentPath(dataFilePath).toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha256).toHex().left(12));
 }
 

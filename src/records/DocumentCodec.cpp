@@ -841,9 +841,10 @@ bool decodeSessions(JsonReader &in, QList<StudySession> &out, std::string &error
     return ok;
 }
 
-void encodeDeviceFile(const DeviceFile &file, std::string &out)
+bool encodeDeviceFile(const DeviceFile &file, const DocumentSink &sink, size_t chunkBytes)
 {
-    out.clear();
+    std::string out;
+    out.reserve(chunkBytes + 64 * 1024);
     JsonWriter w(out);
     std::string scratch;
     w.beginObject();
@@ -860,7 +861,17 @@ void encodeDeviceFile(const DeviceFile &file, std::string &out)
     w.key("sequence");
     w.value(file.sequence);
     w.key("sessions");
-    encodeSessions(w, file.sessions);
+    // In pieces, as the document: a growing 20 MB string costs more in copies than the encoding.
+    w.beginArray();
+    for (const auto &s : file.sessions) {
+        encodeSession(w, s, scratch);
+        if (out.size() >= chunkBytes) {
+            if (!sink(out))
+                return false;
+            out.clear();
+        }
+    }
+    w.endArray();
     if (file.tasksClock) {
         w.key("tasks");
         w.beginObject();
@@ -876,6 +887,16 @@ void encodeDeviceFile(const DeviceFile &file, std::string &out)
     encodeTombstones(w, file.tombstones, scratch);
     w.endObject();
     out.push_back('\n');
+    return sink(out);
+}
+
+void encodeDeviceFile(const DeviceFile &file, std::string &out)
+{
+    out.clear();
+    encodeDeviceFile(file, [&](std::string_view piece) {
+        out.append(piece);
+        return true;
+    });
 }
 
 DeviceFileResult decodeDeviceFile(std::string_view bytes)

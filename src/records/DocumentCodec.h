@@ -52,7 +52,9 @@ class JsonWriter;
 void encodeSessions(JsonWriter &w, const QList<StudySession> &sessions);
 bool decodeSessions(JsonReader &in, QList<StudySession> &out, std::string &error);
 
-// A device file of sync: the same strictness as the document; keys sorted, compact enough.
+// A device file of sync: the same strictness as the document, keys sorted; to a sink in pieces
+// like the document, or whole into a string.
+bool encodeDeviceFile(const DeviceFile &file, const DocumentSink &sink, size_t chunkBytes = size_t(1) << 20);
 void encodeDeviceFile(const DeviceFile &file, std::string &out);
 struct DeviceFileResult {
     std::optional<DeviceFile> file;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 
 #include <sys/mman.h>
@@ -60,8 +61,20 @@ QString preserveUnreadable(const QString &filePath, const QString &reason)
     return {};
 }
 
+// A save that keeps failing the same way (retried every 30 s) is logged once, until it
+// succeeds or fails otherwise. Main thread only, like every save.
+QHash<QString, QString> &lastFailures()
+{
+    static QHash<QString, QString> failures;
+    return failures;
+}
+
 void logSaveFailure(const QString &filePath, const QString &detail)
 {
+    QString &last = lastFailures()[filePath];
+    if (last == detail)
+        return;
+    last = detail;
     qCWarning(lcTessary).noquote() << QStringLiteral("Tessary save failed: %1: %2").arg(filePath, detail);
 }
 
@@ -70,6 +83,20 @@ void logSaveFailure(const QString &filePath, const QString &detail)
 QString dataFilePath() { return dataDirectory() + QStringLiteral("/focus-data.json"); }
 
 QString userAmbientDirectory() { return dataDirectory() + QStringLiteral("/Ambient"); }
+
+QString canonicalDocumentPath(const QString &filePath)
+{
+    QString existing = QDir::cleanPath(QFileInfo(filePath).absoluteFilePath());
+    QString rest;
+    // The document or its folders may not exist yet: resolve the longest part that does.
+    while (!QFileInfo::exists(existing) && existing != QStringLiteral("/")) {
+        const QFileInfo info(existing);
+        rest = QLatin1Char('/') + info.fileName() + rest;
+        existing = info.absolutePath();
+    }
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    return QDir::cleanPath((canonical.isEmpty() ? existing : canonical) + rest);
+}
 
 WriteResult save(const QString &filePath, const AppSettings &settings, const QList<StudySession> &sessions)
 {
@@ -91,6 +118,8 @@ WriteResult writeDocument(const QString &filePath, const PersistedData &data)
     }
     if (!out.result().ok())
         logSaveFailure(filePath, out.result().detail);
+    else
+        lastFailures().remove(filePath);
     return out.result();
 }
 

@@ -11,6 +11,9 @@ namespace tessary::Persistence {
 
 // "<per-user data directory>/Tessary/focus-data.json" (~/.local/share/Tessary/ on Linux).
 QString dataFilePath();
+// The document's path with every link resolved in the part that exists, so one document reached
+// through a linked folder is known as one (the single instance's key, the emergency copy's).
+QString canonicalDocumentPath(const QString &filePath);
 // Where user-supplied ambient recordings are looked up: "<data directory>/Tessary/Ambient".
 QString userAmbientDirectory();
 

@@ -236,10 +236,13 @@ void SyncService::writeOwnFile()
         setProblem(QStringLiteral("同步文件夹不能写入：") + saveProblemReasonFor(made));
         return;
     }
-    std::string bytes;
-    encodeDeviceFile(ownFile(), bytes);
     AtomicFile out(QDir(devicesDirectory()).filePath(s.deviceId.toString() + QStringLiteral(".json")), 0644);
-    if (!(out.open() && out.write(bytes) && out.commit())) {
+    const bool written = out.open()
+                         && encodeDeviceFile(ownFile(), [&](std::string_view piece) { return out.write(piece); })
+                         && out.commit();
+    if (written) {
+        m_ownSignature = fileSignature(QFileInfo(out.path()));
+    } else {
         qCWarning(lcTessary).noquote() << "Tessary sync could not write its device file:" << out.result().detail;
         setProblem(QStringLiteral("同步文件夹不能写入：") + saveProblemReasonFor(out.result()));
         return;
@@ -290,37 +293,54 @@ void SyncService::readAndMerge()
     if (dir.exists() && !m_watcher.directories().contains(dir.path()))
         m_watcher.addPath(dir.path());
 
+    // Read every file first: when their contents and the archive are as at the last merge,
+    // there is nothing to decode (times travel with synced files; contents are compared).
     SyncState s = state();
-    QList<DeviceFile> files;
-    QStringList parts;
-    QString notice;
+    struct Candidate {
+        QFileInfo info;
+        QByteArray bytes;
+    };
+    QList<Candidate> candidates;
+    QStringList statParts, contentParts;
     for (const QFileInfo &info : dir.entryInfoList(QDir::Files, QDir::Name)) {
         if (!deviceFileName().match(info.fileName()).hasMatch())
             continue;
-        const QString signature = fileSignature(info);
-        parts << signature;
-        const auto named = Uuid::parse(info.completeBaseName());
+        statParts << fileSignature(info);
+        if (info.completeBaseName().compare(s.deviceId.toString(), Qt::CaseInsensitive) == 0
+            && fileSignature(info) == m_ownSignature)
+            continue; // ours, as we wrote it
         QFile file(info.filePath());
-        DeviceFileResult decoded;
-        if (info.size() > kMaxDeviceFileBytes || !file.open(QIODevice::ReadOnly)) {
-            decoded.error = "cannot be read";
-        } else {
-            const QByteArray bytes = file.readAll();
-            decoded = decodeDeviceFile(std::string_view(bytes.constData(), size_t(bytes.size())));
-            if (decoded.file && (!named || decoded.file->deviceId != *named)) {
-                decoded.file.reset();
-                decoded.error = "its id is not its name";
-            }
+        Candidate c{info, {}};
+        if (info.size() <= kMaxDeviceFileBytes && file.open(QIODevice::ReadOnly))
+            c.bytes = file.readAll();
+        contentParts << info.fileName() + QLatin1Char(':') + QString::number(qHash(c.bytes), 16);
+        candidates.append(std::move(c));
+    }
+    m_filesSignature = statParts.join(QLatin1Char('|'));
+    const QString contentKey = contentParts.join(QLatin1Char('|'));
+    if (contentKey == m_lastContentKey && m_store.sessions().isSharedWith(m_lastMergedSessions)
+        && m_store.syncState() == m_lastMergedState)
+        return;
+
+    QList<DeviceFile> files;
+    QString notice;
+    for (const Candidate &c : std::as_const(candidates)) {
+        const QString signature = fileSignature(c.info);
+        const auto named = Uuid::parse(c.info.completeBaseName());
+        DeviceFileResult decoded = decodeDeviceFile(std::string_view(c.bytes.constData(), size_t(c.bytes.size())));
+        if (decoded.file && (!named || decoded.file->deviceId != *named)) {
+            decoded.file.reset();
+            decoded.error = "its id is not its name";
         }
         if (!decoded.file) {
             // Perhaps still arriving: tried again when it changes, logged once per state.
-            if (m_skipped.value(info.filePath()) != signature)
-                qCWarning(lcTessary).noquote() << "Tessary sync skipped" << info.filePath() << "("
+            if (m_skipped.value(c.info.filePath()) != signature)
+                qCWarning(lcTessary).noquote() << "Tessary sync skipped" << c.info.filePath() << "("
                                                       + QString::fromStdString(decoded.error) + ")";
-            m_skipped.insert(info.filePath(), signature);
+            m_skipped.insert(c.info.filePath(), signature);
             continue;
         }
-        m_skipped.remove(info.filePath());
+        m_skipped.remove(c.info.filePath());
         DeviceFile &f = *decoded.file;
         if (f.deviceId == s.deviceId) {
             if (f.sequence <= s.sequence)
@@ -347,7 +367,6 @@ void SyncService::readAndMerge()
         m_seenSequences.insert(f.deviceId, f.sequence);
         files.append(std::move(f));
     }
-    m_filesSignature = parts.join(QLatin1Char('|'));
     if (!notice.isEmpty()) {
         m_notice = notice;
         m_writeSoon.start();
@@ -377,6 +396,9 @@ void SyncService::readAndMerge()
         m_applying = false;
         m_lastTaskNames = m_store.settings().taskNames.value_or(QStringList());
     }
+    m_lastContentKey = contentKey;
+    m_lastMergedSessions = m_store.sessions();
+    m_lastMergedState = m_store.syncState();
     m_lastMerge = QDateTime::currentDateTime();
     if (!arrived.isEmpty()) {
         int total = 0;

@@ -79,6 +79,11 @@ private:
     QHash<Uuid, std::int64_t> m_seenSequences; // of the other computers' files as last read
     QHash<Uuid, QString> m_deviceNames;
     QString m_filesSignature; // names, sizes and times of the files: the cheap rescan's test
+    QString m_ownSignature;   // of our file as we last wrote it
+    // What the last merge read and gave: the same again means nothing to do.
+    QString m_lastContentKey;
+    QList<StudySession> m_lastMergedSessions; // shares the store's list, costs nothing
+    std::optional<SyncState> m_lastMergedState;
     int m_quietRescans = 0;
     int m_deviceCount = 0;
     QDateTime m_lastMerge;

@@ -31,7 +31,7 @@ void QuitGuard::retry()
         quitAnyway();
         return;
     }
-    m_store.toast(QStringLiteral("还是没能保存：") + m_store.saveProblemReason() + QStringLiteral("。"));
+    m_store.warn(QStringLiteral("还是没能保存：") + m_store.saveProblemReason() + QStringLiteral("。"));
     emit confirmationRequested();
 }
 

@@ -155,6 +155,13 @@ TEST(SingleInstance, EachDataDocumentHasAnInstanceOfItsOwn)
     }
     EXPECT_EQ(SingleInstance::keyFor(QStringLiteral("focus-data.json")),
               SingleInstance::keyFor(QDir::currentPath() + QStringLiteral("/focus-data.json")));
+    // A data folder reached through a link is the same document, whether or not it exists yet.
+    QTemporaryDir real;
+    const QString linked = real.path() + QStringLiteral("-link");
+    ASSERT_TRUE(QFile::link(real.path(), linked));
+    EXPECT_EQ(SingleInstance::keyFor(linked + QStringLiteral("/Tessary/focus-data.json")),
+              SingleInstance::keyFor(real.path() + QStringLiteral("/Tessary/focus-data.json")));
+    QFile::remove(linked);
 
     SingleInstance first(key), other(otherKey);
     ASSERT_FALSE(first.handOverToRunningInstance(200));

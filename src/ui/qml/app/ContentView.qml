@@ -43,7 +43,11 @@ Item {
                 Loader { active: AppStore.selectedSection === 2; sourceComponent: HistoryView {} }
                 Loader { active: AppStore.selectedSection === 3; sourceComponent: SettingsView {} }
             }
-            ToastView { anchors.left: parent.left; anchors.right: parent.right; anchors.top: parent.top }
+            ToastView {
+                anchors.left: parent.left; anchors.right: parent.right; anchors.top: parent.top
+                // Below the banner, not over its words.
+                anchors.topMargin: saveBanner.visible ? saveBanner.height + 16 : 0
+            }
         }
     }
 

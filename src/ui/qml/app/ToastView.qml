@@ -30,7 +30,12 @@ Item {
             id: row
             anchors.centerIn: parent
             spacing: 9
-            Symbol { name: "checkmark.circle.fill"; size: 14; color: TessaryTheme.mint; anchors.verticalCenter: parent.verticalCenter }
+            Symbol {
+                name: AppStore.toastIsWarning ? "exclamationmark.triangle.fill" : "checkmark.circle.fill"
+                size: 14
+                color: AppStore.toastIsWarning ? TessaryTheme.coral : TessaryTheme.mint
+                anchors.verticalCenter: parent.verticalCenter
+            }
             Label { text: toast.shown; size: 13; weight: Font.Medium; anchors.verticalCenter: parent.verticalCenter }
         }
     }

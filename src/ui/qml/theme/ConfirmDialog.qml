@@ -50,7 +50,8 @@ Popup {
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1
                 text: dialog.cancelText
-                onClicked: { dialog.cancelClicked(); dialog.close() }
+                // Closed first: a handler may open the dialog again.
+                onClicked: { dialog.close(); dialog.cancelClicked() }
             }
             Rectangle {
                 objectName: "confirmButton"

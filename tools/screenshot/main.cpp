@@ -8,6 +8,7 @@
 #include "desktop/Autostart.h"
 #include "desktop/LockWatcher.h"
 #include "StoreHarness.h"
+#include "sync/SyncService.h"
 #include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
 #include "ui/QuitGuard.h"
@@ -489,6 +490,29 @@ int main(int argc, char *argv[])
                 std::fprintf(stderr, "Escape on the clear-all alert cleared the archive\n");
                 ++failures;
             }
+            // 多设备同步 on, with a second computer's file in the folder: the status line, the data card.
+            if (auto *sync = store.findChild<sync::SyncService *>(); sync && !sync->enabled()) {
+                const QString folder = h.dir.filePath(QStringLiteral("Sync"));
+                QDir().mkpath(folder + QStringLiteral("/Tessary/devices"));
+                DeviceFile laptop;
+                laptop.deviceId = Uuid::createRandom();
+                laptop.deviceName = QStringLiteral("图书馆的笔记本");
+                laptop.sequence = 2;
+                laptop.sessions = fixtures::makeArchive(2, 3, h.clock.t.addSecs(-26 * 3600), 99);
+                for (auto &s : laptop.sessions)
+                    s.origin = SyncOrigin{laptop.deviceId, 1};
+                std::string bytes;
+                encodeDeviceFile(laptop, bytes);
+                QFile file(QStringLiteral("%1/Tessary/devices/%2.json").arg(folder, laptop.deviceId.toString()));
+                file.open(QIODevice::WriteOnly);
+                file.write(bytes.data(), qint64(bytes.size()));
+                file.close();
+                sync->setDeviceName(QStringLiteral("书房的台式机"));
+                sync->setFolder(folder);
+                h.advance(4, false); // the merge's toast has gone
+            }
+            settings->setProperty("contentY", settings->property("contentHeight").toReal() - settings->height());
+            shoot(QStringLiteral("settings-sync") + suffix);
             // 从备份恢复…: the list of backups (the day's first, taken when the store opened).
             QMetaObject::invokeMethod(settings, "askToRestore");
             shoot(QStringLiteral("settings-backups") + suffix);
@@ -516,6 +540,9 @@ int main(int argc, char *argv[])
             setDark(dark);
             h.advance(1, false);
             shoot(QStringLiteral("focus-save-failed") + suffix);
+            store.retrySave(); // still refused: the warning toast below the banner
+            shoot(QStringLiteral("focus-save-retry-failed") + suffix);
+            h.advance(4, false);
             if (guard) {
                 emit guard->confirmationRequested();
                 shoot(QStringLiteral("quit-unsaved") + suffix);

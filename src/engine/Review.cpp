@@ -145,8 +145,9 @@ void AppStore::clearHistory()
              + QStringLiteral("），记录没有清空。"));
         return;
     }
+    const QList<StudySession> cleared = m_sessions;
     setSessions({});
-    emit historyCleared();
+    emit historyCleared(cleared);
     if (saveDocument())
         toast(QStringLiteral("专注记录已清空。"));
 }

@@ -441,7 +441,7 @@ void SyncService::onSessionRemoved(const Uuid &id)
     m_writeSoon.start();
 }
 
-void SyncService::onHistoryCleared()
+void SyncService::onHistoryCleared(const QList<StudySession> &cleared)
 {
     if (!enabled())
         return;
@@ -449,11 +449,16 @@ void SyncService::onHistoryCleared()
     ClearMark mark;
     mark.device = s.deviceId;
     mark.clock = nextClock(s);
-    // Ours up to the write that will carry the mark; the others' as last read.
-    mark.seen.append(SeenSequence{s.deviceId, s.sequence + 1});
-    for (auto it = m_seenSequences.cbegin(); it != m_seenSequences.cend(); ++it)
-        if (it.key() != s.deviceId)
-            mark.seen.append(SeenSequence{it.key(), it.value()});
+    // Ours up to the write that will carry the mark; the others' as last read, or as far as the
+    // rounds held here go (a computer whose file has gone still had its rounds seen).
+    QHash<Uuid, std::int64_t> seen = m_seenSequences;
+    for (const StudySession &round : cleared)
+        if (round.origin)
+            seen[round.origin->device] = std::max(seen.value(round.origin->device), round.origin->added);
+    seen[s.deviceId] = s.sequence + 1;
+    for (auto it = seen.cbegin(); it != seen.cend(); ++it)
+        mark.seen.append(SeenSequence{it.key(), it.value()});
+
     std::sort(mark.seen.begin(), mark.seen.end(),
               [](const SeenSequence &a, const SeenSequence &b) { return a.device < b.device; });
     s.clears.append(mark);

@@ -64,7 +64,7 @@ private:
     void onSessionsChanged();
     void onTaskNamesMaybeChanged();
     void onSessionRemoved(const Uuid &id);
-    void onHistoryCleared();
+    void onHistoryCleared(const QList<StudySession> &cleared);
     DeviceFile ownFile() const;
     void setProblem(const QString &problem);
     std::int64_t nextClock(SyncState &s) const;
@@ -89,7 +89,8 @@ private:
     QDateTime m_lastMerge;
     QString m_problem;
     QString m_notice;
-    QHash<QString, QString> m_skipped; // file → the signature it was skipped at, so it is logged once
+    QHash<QString, QString> m_skipped;
+ // file → the signature it was skipped at, so it is logged once
 };
 
 } // namespace tessary::sync

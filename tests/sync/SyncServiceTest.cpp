@@ -108,15 +108,23 @@ TEST_F(SyncService, TwoComputersKeepOneArchiveDeletesAndTaskList)
     EXPECT_EQ(onDisk.sync->tombstones.size(), 1);
 }
 
-// A clear-all hides what its computer had seen, not what the other recorded meanwhile offline.
+// A clear-all hides what its computer had seen (also the rounds of a computer whose file has
+// gone), not what the other recorded meanwhile offline.
 TEST_F(SyncService, ClearAllKeepsWhatTheOtherRecordedAfterIt)
 {
     Computer home(shared.path(), QStringLiteral("书房"));
     Computer laptop(shared.path(), QStringLiteral("笔记本"));
+    {
+        Computer retired(shared.path(), QStringLiteral("旧电脑"));
+        retired.record(1);
+        syncAll({&retired, &home, &laptop});
+        QFile::remove(QDir(retired.service->devicesDirectory())
+                          .filePath(retired.store().syncState()->deviceId.toString() + QStringLiteral(".json")));
+    } // both hold the retired computer's round, whose file is now gone
     home.record(2);
     laptop.record(2);
     syncAll({&home, &laptop});
-    ASSERT_EQ(home.ids().size(), 4);
+    ASSERT_EQ(home.ids().size(), 5);
 
     home.store().clearHistory();
     laptop.record(3); // before it has read the clear

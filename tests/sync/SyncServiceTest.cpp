@@ -121,6 +121,7 @@ TEST_F(SyncService, ClearAllKeepsWhatTheOtherRecordedAfterIt)
         QFile::remove(QDir(retired.service->devicesDirectory())
                           .filePath(retired.store().syncState()->deviceId.toString() + QStringLiteral(".json")));
     } // both hold the retired computer's round, whose file is now gone
+    home.service = std::make_unique<sync::SyncService>(*home.h.store); // a new start: never read that file
     home.record(2);
     laptop.record(2);
     syncAll({&home, &laptop});

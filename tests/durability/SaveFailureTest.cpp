@@ -144,6 +144,7 @@ TEST(SaveFailure, AFolderThatCannotBeMadeIsReportedForEverySaveAndRecovers)
     store.retrySave();
     EXPECT_EQ(store.toastMessage(), QStringLiteral("还是没能保存：数据文件夹不可用。"));
     h.advance(4);
+    EXPECT_EQ(h.scheduler.pendingCount(), 1u); // failures do not pile up retries
 
     store.removeSession(store.sessions().front());
     EXPECT_EQ(store.sessions().size(), 1);

@@ -79,8 +79,9 @@ QByteArray request(const QByteArray &command, bool json)
 
 QByteArray syncFolderRequest(const QString &folder)
 {
-    // "-" stands for the empty folder, so the line keeps its three words.
-    return "cmd sync-folder " + (folder.isEmpty() ? QByteArray("-") : QUrl::toPercentEncoding(folder)) + '\n';
+    // A lone "-" stands for the empty folder, so the line keeps its three words; a "-" in a name
+    // is encoded like everything else that could be mistaken.
+    return "cmd sync-folder " + (folder.isEmpty() ? QByteArray("-") : QUrl::toPercentEncoding(folder, {}, "-")) + '\n';
 }
 
 QByteArray answer(AppStore &store, QByteArrayView request, const std::function<void()> &showMainWindow,

@@ -28,6 +28,8 @@ std::string parsed(const std::vector<const char *> &args)
         out += QStringLiteral(" json");
     if (c.action == CommandLine::Action::remote)
         out += QLatin1Char(' ') + QString::fromUtf8(c.remoteCommand);
+    if (c.remoteCommand == "sync-folder")
+        out += QStringLiteral(" [") + c.syncFolder + QLatin1Char(']');
     return out.toStdString();
 }
 } // namespace
@@ -64,6 +66,12 @@ TEST(CommandLine, RoundControlsGoToTheRunningInstanceOneAtATime)
     EXPECT_EQ(parsed({"--json"}), "invalid --json");
     EXPECT_EQ(parsed({"--toggle-pause", "--end"}), "invalid --end");
     EXPECT_EQ(parsed({"-toggle-pause"}), "invalid -toggle-pause");
+    // The sync folder takes a value (a separate argument or after "="); an empty one is "off".
+    EXPECT_EQ(parsed({"--sync-folder", "/home/u/同步 文件夹"}), "remote sync-folder [/home/u/同步 文件夹]");
+    EXPECT_EQ(parsed({"--sync-folder=/a=b"}), "remote sync-folder [/a=b]");
+    EXPECT_EQ(parsed({"--sync-folder", ""}), "remote sync-folder []");
+    EXPECT_EQ(parsed({"--sync-folder"}), "invalid --sync-folder");
+    EXPECT_EQ(parsed({"--start", "--sync-folder", "/x"}), "invalid --sync-folder");
 }
 
 TEST(InstallLayout, AnInstalledBinaryUsesItsShareDirectoryAndOnlyTheBuildsOwnBinaryTheBuildTree)

@@ -116,6 +116,19 @@ TEST_F(RemoteControl, StatusAsJsonAndAnythingElseIsNotACommand)
     EXPECT_EQ(store.currentEvents().size(), before);
     EXPECT_EQ(remote::parseAnswer("x y").first, -1);
     EXPECT_EQ(remote::parseAnswer("").first, -1);
+
+    // The sync folder travels percent-encoded (spaces, CJK, a lone "-" stays a name); "" is off.
+    QStringList folders;
+    const auto setFolder = [&folders](const QString &folder) {
+        folders << folder;
+        return QStringLiteral("已同步 · 1 台电脑");
+    };
+    for (const QString &folder : {QStringLiteral("/home/u/同步 文件夹"), QStringLiteral("-"), QString()}) {
+        const QByteArray request = remote::syncFolderRequest(folder).chopped(1);
+        EXPECT_EQ(remote::answer(store, request, [] {}, setFolder), "0 已同步 · 1 台电脑\n");
+    }
+    EXPECT_EQ(folders, (QStringList{QStringLiteral("/home/u/同步 文件夹"), QStringLiteral("-"), QString()}));
+    EXPECT_EQ(remote::parseAnswer(remote::answer(store, "cmd sync-folder %2Fx", [] {})).first, remote::kNotACommand);
 }
 
 // The channel with the real command handler, and a hundred hostile peers at once (silent,

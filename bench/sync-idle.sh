@@ -33,7 +33,7 @@ def rounds(n, base, device=None):
             r["origin"] = {"added": i + 1, "device": device}
         out.append(r)
     return out
-settings = {"autoPlayMusic": False, "completionSound": "Glass", "microBreakSeconds": 10, "musicSource": "library",
+settings = {"autoPlayMusic": False, "completionSound": "Glass", "microBreakSeconds": 10, "musicSource": "整个资料库",
             "playlistName": "", "reminderMaximumMinutes": 5, "reminderMinimumMinutes": 3, "reminderSound": "Ping",
             "selectedDurationMinutes": 25, "showNextReminder": False}
 json.dump({"sessions": rounds(10000, 1796000000), "settings": settings},
@@ -56,6 +56,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 sleep 10
+if grep -q "could not be read" "$work/log"; then cat "$work/log"; exit 1; fi
 ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 hz=$(getconf CLK_TCK)
 t0=$(ticks)

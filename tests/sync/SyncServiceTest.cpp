@@ -87,6 +87,28 @@ TEST_F(SyncService, ClearAllKeepsWhatTheOtherRecordedAfterIt)
     EXPECT_EQ(laptop.ids().size(), 4);
 }
 
+// A clear-all covers the other computer's rounds this one holds even when it has not read that
+// computer's file since it started (the file deleted from the folder meanwhile): they do not
+// come back when the other computer writes its file again.
+TEST_F(SyncService, ClearAllCoversHeldRoundsWhoseFileWasNotReadSinceStart)
+{
+    Computer home(shared.path(), QStringLiteral("书房"));
+    Computer laptop(shared.path(), QStringLiteral("笔记本"));
+    laptop.record(2);
+    syncAll({&home, &laptop});
+    ASSERT_EQ(home.ids().size(), 2);
+    ASSERT_TRUE(QFile::remove(QDir(laptop.service->devicesDirectory())
+                                  .filePath(laptop.store().syncState()->deviceId.toString() + QStringLiteral(".json"))));
+    home.service = std::make_unique<sync::SyncService>(*home.h.store); // the app started again
+
+    home.store().clearHistory();
+    syncAll({&home, &laptop});
+    const QList<Uuid> after = laptop.record(1);
+    syncAll({&home, &laptop});
+    EXPECT_EQ(home.ids(), after);
+    EXPECT_EQ(laptop.ids(), after);
+}
+
 // Conflict copies, temporary files, a half-written file and a file under another's name are not
 // read (one log line each, not one per scan), and never stop the good files from merging.
 TEST_F(SyncService, ForeignAndBrokenFilesAreSkippedOnce)

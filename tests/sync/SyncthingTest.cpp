@@ -510,7 +510,7 @@ TEST_F(Syncthing, TwoInstancesKeepOneArchiveThroughConcurrentOfflineAndLostFiles
                                           [&](const Uuid &id) { return study.ids().contains(id); });
         studyRounds += study.record(1);
         laptopRounds += laptop.record(1);
-        spinFor(i % 5 == 0 ? 2000 : 100);
+        spinFor(i % 5 == 0 ? 1200 : 100);
     }
     expected = studyRounds + laptopRounds;
     ASSERT_EQ(settleAndMerge(), "");

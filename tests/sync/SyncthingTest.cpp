@@ -444,7 +444,7 @@ protected:
     }
 };
 
-// Ids as text, for failures a person can read: how many, and each one's first part.
+// Ids as text, for failures a person can read: how many, and the first eight digits of each.
 std::string describe(QList<Uuid> ids)
 {
     std::sort(ids.begin(), ids.end());
@@ -524,9 +524,9 @@ TEST_F(Syncthing, TwoInstancesKeepOneArchiveThroughConcurrentOfflineAndLostFiles
 
     // 2. Apart: each records 10, deletes one of the other's rounds and renames a task. The
     // laptop's wall clock is an hour behind from here on, and it acts first, so its file is also
-    // the older one. Its list still wins: it changed the list four times since the two last met
-    // (a rename, then a typo fixed), the study twice, and changes are ordered by counting them,
-    // not by clocks or file times.
+    // the older one. Its task list still wins: since the two last met it made five changes (a
+    // delete, a rename, then a typo fixed), the study three, and changes are ordered by counting
+    // them, not by clocks or file times.
     beginPhase();
     ASSERT_EQ(pause().toStdString(), "");
     laptop.h.clock.t = laptop.h.clock.t.addSecs(-3600);
@@ -617,8 +617,7 @@ TEST_F(Syncthing, TwoInstancesKeepOneArchiveThroughConcurrentOfflineAndLostFiles
     {
         SCOPED_TRACE("junk in the folder");
         EXPECT_TRUE(QFile::exists(QDir(a.devicesDirectory()).filePath(conflictName)));
-        expectOneArchive(study, laptop, expected, "阅读、物理", a, b,
-                         conflictName);
+        expectOneArchive(study, laptop, expected, "阅读、物理", a, b, conflictName);
     }
     expected += laptop.record(1);
     ASSERT_EQ(settleAndMerge(), "");
@@ -626,7 +625,6 @@ TEST_F(Syncthing, TwoInstancesKeepOneArchiveThroughConcurrentOfflineAndLostFiles
     {
         SCOPED_TRACE("a round after the junk");
         EXPECT_TRUE(QFile::exists(QDir(a.folder).filePath(laptopFile)));
-        expectOneArchive(study, laptop, expected, "阅读、物理", a, b,
-                         conflictName);
+        expectOneArchive(study, laptop, expected, "阅读、物理", a, b, conflictName);
     }
 }

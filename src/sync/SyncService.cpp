@@ -164,6 +164,7 @@ void SyncService::start()
         s.tasks = TaskListClock{nextClock(s), s.deviceId};
     saveState(s);
     adoptNewRounds();
+    noteHeldRounds();
     m_problem.clear();
     m_filesSignature.clear();
     writeOwnFile();
@@ -198,6 +199,19 @@ void SyncService::adoptNewRounds()
     m_applying = true;
     m_store.applySync(std::move(sessions), std::nullopt, s);
     m_applying = false;
+}
+
+// A clear-all hides what this computer has seen. Its archive counts too: another computer's file
+// may be gone from the folder, or not read since start, while its rounds are held here.
+void SyncService::noteHeldRounds()
+{
+    const Uuid own = state().deviceId;
+    for (const StudySession &round : m_store.sessions()) {
+        if (round.origin && round.origin->device != own) {
+            std::int64_t &seen = m_seenSequences[round.origin->device];
+            seen = std::max(seen, round.origin->added);
+        }
+    }
 }
 
 DeviceFile SyncService::ownFile() const
@@ -364,7 +378,8 @@ void SyncService::readAndMerge()
                                            << "; this one is now" << s.deviceId.toString();
         }
         m_deviceNames.insert(f.deviceId, f.deviceName);
-        m_seenSequences.insert(f.deviceId, f.sequence);
+        std::int64_t &seen = m_seenSequences[f.deviceId];
+        seen = std::max(seen, f.sequence);
         files.append(std::move(f));
     }
     if (!notice.isEmpty()) {
@@ -411,6 +426,7 @@ void SyncService::readAndMerge()
 
 void SyncService::onSessionsChanged()
 {
+    noteHeldRounds(); // also what a merge or a restored backup brought
     if (m_applying || !enabled())
         return;
     adoptNewRounds();

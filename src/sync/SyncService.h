@@ -57,6 +57,8 @@ private:
     void saveState(const SyncState &state);
     // Gives rounds recorded here without an origin theirs, for the next write.
     void adoptNewRounds();
+    // Counts the other computers' rounds the store holds as seen, for the next clear-all.
+    void noteHeldRounds();
     void writeOwnFile();
     void readAndMerge();
     void scheduleRead();
@@ -76,7 +78,8 @@ private:
     QTimer m_rescan;
     bool m_applying = false;
     QStringList m_lastTaskNames;
-    QHash<Uuid, std::int64_t> m_seenSequences; // of the other computers' files as last read
+    // The highest sequence of each other computer seen: in its file, or in a round of it held here.
+    QHash<Uuid, std::int64_t> m_seenSequences;
     QHash<Uuid, QString> m_deviceNames;
     QString m_filesSignature; // names, sizes and times of the files: the cheap rescan's test
     QString m_ownSignature;   // of our file as we last wrote it

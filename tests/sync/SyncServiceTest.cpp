@@ -1,6 +1,7 @@
 #include "ArchiveFactory.h"
 #include "LogCapture.h"
 #include "StoreHarness.h"
+#include "SyncTestSupport.h"
 #include "records/Persistence.h"
 #include "sync/SyncService.h"
 
@@ -17,55 +18,12 @@
 #include <csignal>
 
 using namespace tessary;
+using fakes::Computer;
 using fakes::LogCapture;
 using fakes::StoreHarness;
+using fakes::syncAll;
 
 namespace {
-
-// One computer: its own data folder and store, its service pointed at the shared folder.
-struct Computer {
-    StoreHarness h;
-    std::unique_ptr<sync::SyncService> service;
-
-    Computer(const QString &folder, const QString &name)
-    {
-        h.openWith(25);
-        service = std::make_unique<sync::SyncService>(*h.store);
-        service->setDeviceName(name);
-        service->setFolder(folder);
-    }
-    AppStore &store() { return *h.store; }
-    void record(int rounds)
-    {
-        for (int i = 0; i < rounds; ++i) {
-            store().startSession();
-            h.advance(60);
-            store().finishSession(false);
-            store().saveCompletion(4, 3, QStringLiteral("第 %1 轮").arg(i + 1));
-        }
-    }
-    // What a sync tool and a while later give: pending writes out, every file read.
-    void sync()
-    {
-        QCoreApplication::processEvents();
-        service->syncNow();
-    }
-    QList<Uuid> ids() const
-    {
-        QList<Uuid> out;
-        for (const auto &s : h.store->sessions())
-            out.append(s.id);
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-};
-
-void syncAll(std::initializer_list<Computer *> computers)
-{
-    for (int pass = 0; pass < 2; ++pass)
-        for (Computer *c : computers)
-            c->sync();
-}
 
 class SyncService : public ::testing::Test {
 protected:
@@ -137,6 +95,28 @@ TEST_F(SyncService, ClearAllKeepsWhatTheOtherRecordedAfterIt)
     home.record(1); // and the clearing computer's own later rounds stay too
     syncAll({&home, &laptop});
     EXPECT_EQ(laptop.ids().size(), 4);
+}
+
+// A clear-all covers the other computer's rounds this one holds even when it has not read that
+// computer's file since it started (the file deleted from the folder meanwhile): they do not
+// come back when the other computer writes its file again.
+TEST_F(SyncService, ClearAllCoversHeldRoundsWhoseFileWasNotReadSinceStart)
+{
+    Computer home(shared.path(), QStringLiteral("书房"));
+    Computer laptop(shared.path(), QStringLiteral("笔记本"));
+    laptop.record(2);
+    syncAll({&home, &laptop});
+    ASSERT_EQ(home.ids().size(), 2);
+    ASSERT_TRUE(QFile::remove(QDir(laptop.service->devicesDirectory())
+                                  .filePath(laptop.store().syncState()->deviceId.toString() + QStringLiteral(".json"))));
+    home.service = std::make_unique<sync::SyncService>(*home.h.store); // the app started again
+
+    home.store().clearHistory();
+    syncAll({&home, &laptop});
+    const QList<Uuid> after = laptop.record(1);
+    syncAll({&home, &laptop});
+    EXPECT_EQ(home.ids(), after);
+    EXPECT_EQ(laptop.ids(), after);
 }
 
 // Conflict copies, temporary files, a half-written file and a file under another's name are not

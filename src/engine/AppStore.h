@@ -231,7 +231,7 @@ signals:
     void saveStateChanged();
     // The user deleted a round / cleared the archive (not a merge): sync tells the other computers.
     void sessionRemoved(const Uuid &id);
-    void historyCleared(const QList<StudySession> &cleared);
+    void historyCleared();
 
 private:
     // RoundLifecycle.cpp

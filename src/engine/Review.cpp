@@ -145,9 +145,8 @@ void AppStore::clearHistory()
              + QStringLiteral("），记录没有清空。"));
         return;
     }
-    const QList<StudySession> cleared = m_sessions;
     setSessions({});
-    emit historyCleared(cleared);
+    emit historyCleared();
     if (saveDocument())
         toast(QStringLiteral("专注记录已清空。"));
 }

@@ -457,7 +457,7 @@ void SyncService::onSessionRemoved(const Uuid &id)
     m_writeSoon.start();
 }
 
-void SyncService::onHistoryCleared(const QList<StudySession> &cleared)
+void SyncService::onHistoryCleared()
 {
     if (!enabled())
         return;
@@ -465,12 +465,8 @@ void SyncService::onHistoryCleared(const QList<StudySession> &cleared)
     ClearMark mark;
     mark.device = s.deviceId;
     mark.clock = nextClock(s);
-    // Ours up to the write that will carry the mark; the others' as last read, or as far as the
-    // rounds held here go (a computer whose file has gone still had its rounds seen).
+    // Ours up to the write that will carry the mark; the others' as far as read or held here.
     QHash<Uuid, std::int64_t> seen = m_seenSequences;
-    for (const StudySession &round : cleared)
-        if (round.origin)
-            seen[round.origin->device] = std::max(seen.value(round.origin->device), round.origin->added);
     seen[s.deviceId] = s.sequence + 1;
     for (auto it = seen.cbegin(); it != seen.cend(); ++it)
         mark.seen.append(SeenSequence{it.key(), it.value()});

@@ -66,7 +66,7 @@ private:
     void onSessionsChanged();
     void onTaskNamesMaybeChanged();
     void onSessionRemoved(const Uuid &id);
-    void onHistoryCleared(const QList<StudySession> &cleared);
+    void onHistoryCleared();
     DeviceFile ownFile() const;
     void setProblem(const QString &problem);
     std::int64_t nextClock(SyncState &s) const;

@@ -1,5 +1,6 @@
 #include "Insights.h"
 
+#include "Progress.h"
 #include "records/LocalTime.h"
 
 #include <QCollator>
@@ -21,21 +22,6 @@ void forTodaysSessions(const QList<StudySession> &archive, const Calendar &cal, 
     for (const auto &s : archive)
         if (local.dayIndex(s.startedAt) == today)
             f(s);
-}
-
-// The span one round suggests the user can hold, in whole minutes, at least 10.
-std::int64_t spanMinutes(const StudySession &s)
-{
-    for (const auto &e : s.events) {
-        if (e.kind == FocusEventKind::mindWander)
-            return std::max<std::int64_t>(e.elapsedSeconds / 60, 10);
-    }
-    const std::int64_t m = roundedMinutes(s.focusedSeconds);
-    if (s.focusRating > 3)
-        return std::max<std::int64_t>(m, 10);
-    // Truncate m × 0.75 toward zero without going through floating point.
-    const std::int64_t threeQuarters = m / 4 * 3 + (m % 4) * 3 / 4;
-    return std::max<std::int64_t>(std::min(threeQuarters, m), 10);
 }
 
 } // namespace
@@ -148,7 +134,7 @@ std::int64_t attentionCapacityMinutes(const QList<StudySession> &archive)
     std::vector<std::int64_t> spans;
     spans.reserve(size_t(window));
     for (qsizetype i = 0; i < window; ++i)
-        spans.push_back(spanMinutes(archive[i]));
+        spans.push_back(roundSpanMinutes(archive[i]));
     std::sort(spans.begin(), spans.end());
     return std::min<std::int64_t>(spans[spans.size() / 2], 120); // upper middle for an even count
 }

@@ -3,6 +3,7 @@
 
 #include "ArchiveFactory.h"
 #include "insights/Insights.h"
+#include "insights/Progress.h"
 
 #include <benchmark/benchmark.h>
 
@@ -52,7 +53,22 @@ void single(benchmark::State &state, F f)
 
 } // namespace
 
+// The progress part: every figure it shows, together.
+void BM_ProgressFiguresOnce(benchmark::State &state)
+{
+    const auto &a = archive();
+    const Calendar cal = calendar();
+    for (auto _ : state) {
+        const auto weeks = weeklyEstimates(a, cal);
+        benchmark::DoNotOptimize(weeklyChangeText(weeks));
+        benchmark::DoNotOptimize(bestRhythmText(focusRhythm(a, cal)));
+        benchmark::DoNotOptimize(taskEstimates(a).size());
+        benchmark::DoNotOptimize(heatmapSteps(dailyHeatmap(a, cal)).size());
+    }
+}
+
 BENCHMARK(BM_EveryStatisticOnce)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProgressFiguresOnce)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(single, todayMinutes, [](auto &a, auto &c) { return todayMinutes(a, c); })->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(single, streakDays, [](auto &a, auto &c) { return streakDays(a, c); })->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(single, weeklySummaries, [](auto &a, auto &c) { return weeklySummaries(a, c).size(); })->Unit(benchmark::kMicrosecond);

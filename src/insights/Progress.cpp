@@ -22,6 +22,20 @@ std::int64_t upperMedian(std::vector<std::int64_t> values)
     return values[values.size() / 2];
 }
 
+// A set's estimate kept as it is gathered in archive order: the spans of its newest 12 rounds
+// and how many rounds it has; the same rule as the stable-focus estimate (median, 10…120).
+struct Estimate {
+    std::vector<std::int64_t> spans;
+    std::int64_t rounds = 0;
+    void add(const StudySession &s)
+    {
+        if (spans.size() < 12)
+            spans.push_back(roundSpanMinutes(s));
+        ++rounds;
+    }
+    std::int64_t minutes() const { return std::min<std::int64_t>(upperMedian(spans), 120); }
+};
+
 QString weekdayName(int weekday)
 {
     static const std::array<const char *, 7> names{"周一", "周二", "周三", "周四", "周五", "周六", "周日"};
@@ -54,21 +68,21 @@ QList<WeekPoint> weeklyEstimates(const QList<StudySession> &archive, const Calen
     LocalTime local(cal.zone);
     const std::int64_t today = local.dayIndex(cal.now);
     const std::int64_t firstMonday = today - weekdayOf(today) - 7 * (kProgressWeeks - 1);
-    std::array<QList<StudySession>, kProgressWeeks> weeks;
+    std::array<Estimate, kProgressWeeks> weeks;
     for (const StudySession &s : archive) {
         if (s.focusedSeconds <= 0)
             continue;
         const std::int64_t week = floorDiv(local.dayIndex(s.startedAt) - firstMonday, 7);
         if (week >= 0 && week < kProgressWeeks)
-            weeks[size_t(week)].append(s); // archive order kept: the estimate takes the newest 12
+            weeks[size_t(week)].add(s); // in archive order: the estimate takes the newest 12
     }
     QList<WeekPoint> points;
     for (int w = 0; w < kProgressWeeks; ++w) {
         WeekPoint p;
         p.monday = LocalTime::dateOfDay(firstMonday + 7 * w);
-        p.rounds = weeks[size_t(w)].size();
+        p.rounds = weeks[size_t(w)].rounds;
         if (p.rounds >= kPointMinimum)
-            p.minutes = attentionCapacityMinutes(weeks[size_t(w)]);
+            p.minutes = weeks[size_t(w)].minutes();
         points.append(p);
     }
     return points;
@@ -153,7 +167,7 @@ QString rhythmCellText(const RhythmCell &cell)
 QList<TaskEstimate> taskEstimates(const QList<StudySession> &archive)
 {
     QHash<QString, qsizetype> indexOf;
-    QList<QList<StudySession>> groups;
+    std::vector<Estimate> groups;
     QStringList names;
     for (const StudySession &s : archive) {
         if (s.focusedSeconds <= 0)
@@ -161,16 +175,16 @@ QList<TaskEstimate> taskEstimates(const QList<StudySession> &archive)
         const QString name = s.displayTaskName();
         auto it = indexOf.constFind(name);
         if (it == indexOf.cend()) {
-            it = indexOf.insert(name, groups.size());
-            groups.append(QList<StudySession>());
+            it = indexOf.insert(name, qsizetype(groups.size()));
+            groups.emplace_back();
             names.append(name);
         }
-        groups[*it].append(s);
+        groups[size_t(*it)].add(s);
     }
     QList<TaskEstimate> rows;
-    for (qsizetype i = 0; i < groups.size(); ++i)
-        if (groups[i].size() >= kPointMinimum)
-            rows.append(TaskEstimate{names[i], attentionCapacityMinutes(groups[i]), groups[i].size()});
+    for (size_t i = 0; i < groups.size(); ++i)
+        if (groups[i].rounds >= kPointMinimum)
+            rows.append(TaskEstimate{names[qsizetype(i)], groups[i].minutes(), groups[i].rounds});
     // File-browser order for ties, as the task table: case-insensitive, digit runs by value.
     QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
     collator.setNumericMode(true);

@@ -6,6 +6,7 @@
 #include "desktop/LockWatcher.h"
 #include "HistoryModel.h"
 #include "InsightsModel.h"
+#include "ProgressModel.h"
 #include "QuitGuard.h"
 #include "SettingsBridge.h"
 #include "sync/SyncService.h"
@@ -26,6 +27,7 @@ void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater,
     auto *views = new ViewText(&store, &store);
     auto *symbols = new Symbols(&store);
     auto *insights = new InsightsModel(&store, &store);
+    auto *progress = new ProgressModel(&store, &store);
     auto *history = new HistoryModel(&store, &store);
     auto *exporter = new CsvExport(&store, &store);
     qmlRegisterType<CountdownRing>("Tessary.Engine", 1, 0, "CountdownRing");
@@ -34,6 +36,7 @@ void setUpQml(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater,
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Views", views);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Symbols", symbols);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Insights", insights);
+    qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Progress", progress);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "History", history);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Exporter", exporter);
     qmlRegisterSingletonInstance("Tessary.Engine", 1, 0, "Updater", &updater);

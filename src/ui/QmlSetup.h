@@ -20,7 +20,7 @@ namespace tessary::ui {
 class QuitGuard;
 
 // Makes the store and the view helpers available to QML as the "Tessary.Engine"
-// singletons (AppStore, Settings, Views, Symbols, Insights, History, Exporter, Updater, Autostart,
+// singletons (AppStore, Settings, Views, Symbols, Insights, Progress, History, Exporter, Updater, Autostart,
 // LockWatcher, QuitGuard, Sync) and points the engine at our module. Call once per engine, before
 // loading anything; the store, the updater, the autostart entry, the lock watcher, the quit guard and
 // the sync service (when given; else the store owns one of each) must outlive it.

@@ -67,6 +67,51 @@ QQuickItem *findByObjectName(QQuickItem *root, const QString &name)
     return root->findChild<QQuickItem *>(name);
 }
 
+// Twelve weeks of rounds whose stable focus grows from about 18 to about 32 minutes, held best
+// on weekday mornings, on three tasks.
+QList<StudySession> progressArchive(Timestamp now)
+{
+    QList<StudySession> rounds;
+    const char *tasks[] = {"高等数学", "English reading", "写作 · 第二章"};
+    for (int day = 0; day < 84; ++day) {
+        // Newest first: the afternoon round of a day before its morning one.
+        for (int slot = day % 7 == 5 ? 0 : 1; slot >= 0; --slot) {
+            StudySession s;
+            s.id = Uuid::createRandom();
+            const int hour = slot == 0 ? 1 + day % 3 : 7 + day % 5; // 09–11 or 15–19 in Shanghai (UTC+8)
+            s.startedAt = now.addSecs(-std::int64_t(day) * 86400 - (now.msecsSinceEpoch() / 1000) % 86400 + hour * 3600);
+            if (s.startedAt > now)
+                continue;
+            const int span = 32 - day / 6 - (slot == 1 ? 6 : 0) - (day * 7 % 5);
+            s.focusedSeconds = std::int64_t(span + 8) * 60;
+            s.endedAt = s.startedAt.addSecs(s.focusedSeconds + 60);
+            s.plannedMinutes = 45;
+            s.focusRating = 4;
+            s.startEnergy = 4;
+            s.endEnergy = 3;
+            s.completed = true;
+            s.taskName = QString::fromUtf8(tasks[(day + slot) % 3]);
+            s.events.append(FocusEvent{Uuid::createRandom(), s.startedAt.addSecs(span * 60), span * 60,
+                                       FocusEventKind::mindWander});
+            rounds.append(s);
+        }
+    }
+    return rounds;
+}
+
+// Scrolls the insights screen so its progress part starts at the top; false without one.
+bool scrollToProgress(QQuickItem *content)
+{
+    QQuickItem *view = findByObjectName(content, QStringLiteral("insightsView"));
+    QQuickItem *section = view ? findByObjectName(view, QStringLiteral("progressSection")) : nullptr;
+    if (!section)
+        return false;
+    const qreal top = section->mapToItem(view->property("contentItem").value<QQuickItem *>(), QPointF()).y();
+    const qreal most = view->property("contentHeight").toReal() - view->height();
+    view->setProperty("contentY", std::clamp(top - 20, qreal(0), std::max(most, qreal(0))));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -368,6 +413,13 @@ int main(int argc, char *argv[])
         if (QQuickItem *insights = findByObjectName(content, QStringLiteral("insightsView"))) {
             insights->setProperty("contentY", insights->property("contentHeight").toReal() - insights->height());
             shoot(QStringLiteral("insights-lower") + suffix);
+            // Twelve weeks of training for the progress part: attention growing, mornings best.
+            const QList<StudySession> seeded = store.sessions();
+            store.applySync(progressArchive(h.clock.t), std::nullopt, store.syncState().value_or(SyncState{}));
+            settle(100);
+            scrollToProgress(content);
+            shoot(QStringLiteral("insights-progress") + suffix);
+            store.applySync(seeded, std::nullopt, store.syncState().value_or(SyncState{}));
         } else {
             std::fprintf(stderr, "insights screen not found\n");
             ++failures;
@@ -571,6 +623,11 @@ int main(int argc, char *argv[])
         setDark(dark);
         store.setSelectedSection(int(AppSection::insights));
         shoot(QStringLiteral("insights-empty") + suffix);
+        if (!scrollToProgress(content)) {
+            std::fprintf(stderr, "the progress part is missing\n");
+            ++failures;
+        }
+        shoot(QStringLiteral("insights-progress-empty") + suffix);
         store.setSelectedSection(int(AppSection::history));
         shoot(QStringLiteral("history-empty") + suffix);
         store.setSelectedSection(int(AppSection::settings));

@@ -81,5 +81,7 @@ Flickable {
             TrendCard { Layout.fillWidth: true; Layout.fillHeight: true }
             InterpretationCard { Layout.preferredWidth: 330; Layout.fillHeight: true }
         }
+
+        ProgressSection { Layout.fillWidth: true }
     }
 }

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <QVariantMap>
 
 #include <optional>
 
@@ -142,6 +143,14 @@ public:
     void removeSession(const StudySession &session);
     Q_INVOKABLE void removeSessionById(const QString &id);
     Q_INVOKABLE void clearHistory();
+    // An archived round's review as the edit sheet starts from: {task ("" for none), tasks (the
+    // task list and the round's own name), focusRating, startEnergy, endEnergy, note}; empty
+    // for an id the archive does not hold.
+    Q_INVOKABLE QVariantMap sessionForEditing(const QString &id) const;
+    // Replaces what a review recorded (task, ratings, note; never the measured times and events),
+    // saves at once and toasts "已保存修改。". False for an unknown id.
+    Q_INVOKABLE bool editSession(const QString &id, const QString &task, qint64 focusRating, qint64 startEnergy,
+                                 qint64 endEnergy, const QString &note);
     Q_INVOKABLE void toggleAppearance();
 
     // --- Ambient sounds --------------------------------------------------------
@@ -231,6 +240,7 @@ signals:
     void saveStateChanged();
     // The user deleted a round / cleared the archive (not a merge): sync tells the other computers.
     void sessionRemoved(const Uuid &id);
+    void sessionEdited(const Uuid &id);
     void historyCleared();
 
 private:

@@ -151,6 +151,48 @@ void AppStore::clearHistory()
         toast(QStringLiteral("专注记录已清空。"));
 }
 
+QVariantMap AppStore::sessionForEditing(const QString &id) const
+{
+    const auto uuid = Uuid::parse(id);
+    const auto found = std::find_if(m_sessions.cbegin(), m_sessions.cend(),
+                                    [&](const StudySession &s) { return uuid && s.id == *uuid; });
+    if (found == m_sessions.cend())
+        return {};
+    const QString task = found->taskName ? text::trimmed(*found->taskName) : QString();
+    QStringList tasks = m_settings.taskNames.value_or(QStringList());
+    if (!task.isEmpty() && !listContainsExactly(tasks, task))
+        tasks.prepend(task);
+    return {{QStringLiteral("task"), task},
+            {QStringLiteral("tasks"), tasks},
+            {QStringLiteral("focusRating"), qint64(found->focusRating)},
+            {QStringLiteral("startEnergy"), qint64(found->startEnergy)},
+            {QStringLiteral("endEnergy"), qint64(found->endEnergy)},
+            {QStringLiteral("note"), found->note}};
+}
+
+bool AppStore::editSession(const QString &id, const QString &task, qint64 focusRating, qint64 startEnergy,
+                           qint64 endEnergy, const QString &note)
+{
+    const auto uuid = Uuid::parse(id);
+    QList<StudySession> sessions = m_sessions;
+    const auto found = std::find_if(sessions.begin(), sessions.end(),
+                                    [&](const StudySession &s) { return uuid && s.id == *uuid; });
+    if (found == sessions.end())
+        return false;
+    const QString cleaned = text::cleanTaskName(task);
+    found->taskName = cleaned.isEmpty() ? std::nullopt : std::optional<QString>(cleaned);
+    // The scales of the review sheet; the measured times and events stay as recorded.
+    found->focusRating = std::clamp<qint64>(focusRating, 1, 5);
+    found->startEnergy = std::clamp<qint64>(startEnergy, 1, 5);
+    found->endEnergy = std::clamp<qint64>(endEnergy, 1, 5);
+    found->note = note;
+    setSessions(std::move(sessions));
+    emit sessionEdited(*uuid);
+    if (saveDocument())
+        toast(QStringLiteral("已保存修改。"));
+    return true;
+}
+
 void AppStore::toggleAppearance()
 {
     AppSettings s = m_settings;

@@ -40,6 +40,17 @@ void encodeSession(JsonWriter &w, const StudySession &s, std::string &scratch)
     w.beginObject();
     w.key("completed");
     w.value(s.completed);
+    if (s.edited) {
+        w.key("edited");
+        w.beginObject();
+        w.key("clock");
+        w.value(s.edited->clock);
+        w.key("device");
+        scratch.clear();
+        s.edited->device.appendText(scratch);
+        w.rawString(scratch);
+        w.endObject();
+    }
     w.key("endEnergy");
     w.value(s.endEnergy);
     w.key("endedAt");
@@ -543,11 +554,11 @@ private:
         return true;
     }
 
-    // Every key but taskName and origin (the last two) is required.
-    static constexpr std::array<std::string_view, 16> kSessionKeys{
+    // Every key but taskName, origin and edited (the last three) is required.
+    static constexpr std::array<std::string_view, 17> kSessionKeys{
         "id", "startedAt", "endedAt", "plannedMinutes", "focusedSeconds", "reminderMinimumMinutes",
         "reminderMaximumMinutes", "microBreakSeconds", "events", "startEnergy", "endEnergy", "focusRating",
-        "completed", "note", "taskName", "origin"};
+        "completed", "note", "taskName", "origin", "edited"};
     static constexpr size_t kRequiredSessionKeys = 14;
 
     bool session(StudySession &s, size_t index)
@@ -591,6 +602,7 @@ private:
             case 13: ok = readString(s.note); break;
             case 14: ok = readOptional(s.taskName, [this](QString &v) { return readString(v); }); break;
             case 15: ok = readOptional(s.origin, [this](SyncOrigin &v) { return origin(v); }); break;
+            case 16: ok = readOptional(s.edited, [this](EditStamp &v) { return editStamp(v); }); break;
             default: ok = m_in.skipValue(); break;
             }
             if (!ok)
@@ -652,6 +664,12 @@ private:
     {
         static constexpr std::array<std::string_view, 2> keys{"device", "added"};
         return object("origin", keys, 2, [&](int i) { return i == 0 ? readUuid(o.device) : m_in.readInt64(o.added); });
+    }
+
+    bool editStamp(EditStamp &e)
+    {
+        static constexpr std::array<std::string_view, 2> keys{"clock", "device"};
+        return object("edited", keys, 2, [&](int i) { return i == 0 ? m_in.readInt64(e.clock) : readUuid(e.device); });
     }
 
     bool tombstones(QList<Tombstone> &out)

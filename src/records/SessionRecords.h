@@ -35,6 +35,14 @@ struct SyncOrigin {
     bool operator==(const SyncOrigin &) const = default;
 };
 
+// The latest edit of a round's review, as sync orders edits: a Lamport clock, then the device.
+struct EditStamp {
+    std::int64_t clock = 0;
+    Uuid device;
+    auto operator<=>(const EditStamp &) const = default;
+    bool operator==(const EditStamp &) const = default;
+};
+
 // One archived, reviewed round.
 struct StudySession {
     Uuid id;
@@ -53,6 +61,7 @@ struct StudySession {
     bool completed = false;
     QString note; // stored as typed
     std::optional<SyncOrigin> origin; // only with sync on
+    std::optional<EditStamp> edited;  // only for a round edited with sync on
 
     bool operator==(const StudySession &) const = default;
 

@@ -40,10 +40,18 @@ Merged merge(const QList<StudySession> &local, const QList<DeviceFile> &files)
                                        [&](const ClearMark &c) { return c.covers(*s.origin); });
     };
 
+    // Of several copies of a round, the latest edit; unedited copies, the first met (the files'
+    // before the local one).
     std::unordered_map<Uuid, qsizetype> at;
     const auto take = [&](const StudySession &s) {
-        if (removed(s) || at.count(s.id))
+        if (removed(s))
             return;
+        if (const auto found = at.find(s.id); found != at.end()) {
+            StudySession &held = out.sessions[found->second];
+            if (s.edited && (!held.edited || *held.edited < *s.edited))
+                held = s;
+            return;
+        }
         at.emplace(s.id, out.sessions.size());
         out.sessions.append(s);
     };

@@ -22,7 +22,8 @@ struct Merged {
 
 // `local` is the archive this computer holds: what earlier merges brought and its own rounds. A
 // round is in the result when this computer or any file has it, unless a tombstone names it or
-// a clear-all mark covers its origin. A file's own rounds win over the local copy of the same id.
+// a clear-all mark covers its origin. Of several copies of a round the latest edit wins; unedited,
+// a file's copy wins over the local one.
 Merged merge(const QList<StudySession> &local, const QList<DeviceFile> &files);
 
 } // namespace tessary::sync

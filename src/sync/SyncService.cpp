@@ -58,6 +58,7 @@ SyncService::SyncService(AppStore &store, QObject *parent) : QObject(parent), m_
     connect(&store, &AppStore::settingsChanged, this, &SyncService::onTaskNamesMaybeChanged);
     connect(&store, &AppStore::sessionRemoved, this, &SyncService::onSessionRemoved);
     connect(&store, &AppStore::historyCleared, this, &SyncService::onHistoryCleared);
+    connect(&store, &AppStore::sessionEdited, this, &SyncService::onSessionEdited);
     m_lastTaskNames = store.settings().taskNames.value_or(QStringList());
     if (enabled())
         start();
@@ -222,8 +223,9 @@ DeviceFile SyncService::ownFile() const
     f.deviceName = deviceName();
     f.sequence = s.sequence;
     f.clock = s.clock;
+    // Its own rounds, and the rounds it edited last: an edit travels in the editor's file.
     for (const StudySession &round : m_store.sessions())
-        if (round.origin && round.origin->device == s.deviceId)
+        if ((round.origin && round.origin->device == s.deviceId) || (round.edited && round.edited->device == s.deviceId))
             f.sessions.append(round);
     f.tombstones = s.tombstones;
     f.clears = s.clears;
@@ -444,6 +446,21 @@ void SyncService::onTaskNamesMaybeChanged()
     SyncState s = state();
     s.tasks = TaskListClock{nextClock(s), s.deviceId};
     saveState(s);
+    m_writeSoon.start();
+}
+
+void SyncService::onSessionEdited(const Uuid &id)
+{
+    if (!enabled())
+        return;
+    SyncState s = state();
+    QList<StudySession> sessions = m_store.sessions();
+    for (StudySession &round : sessions)
+        if (round.id == id)
+            round.edited = EditStamp{nextClock(s), s.deviceId};
+    m_applying = true;
+    m_store.applySync(std::move(sessions), std::nullopt, s);
+    m_applying = false;
     m_writeSoon.start();
 }
 

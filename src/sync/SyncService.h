@@ -66,6 +66,7 @@ private:
     void onSessionsChanged();
     void onTaskNamesMaybeChanged();
     void onSessionRemoved(const Uuid &id);
+    void onSessionEdited(const Uuid &id);
     void onHistoryCleared();
     DeviceFile ownFile() const;
     void setProblem(const QString &problem);

@@ -39,7 +39,7 @@ PersistedData goldenData()
                    {id("A0000000-0000-4000-8000-000000000002"), at("2026-12-06T01:40:00Z"), 590,
                     FocusEventKind::mindWander}},
         .startEnergy = 4, .endEnergy = 3, .focusRating = 5, .completed = true,
-        .note = QStringLiteral("逗号, \"引号\"\n换行\t制表 \\ 反斜杠 \u0001"), .origin = {}};
+        .note = QStringLiteral("逗号, \"引号\"\n换行\t制表 \\ 反斜杠 \u0001"), .origin = {}, .edited = {}};
     StudySession older = s;
     older.id = id("6B1D5C1E-3A77-4F2B-9C1D-0E2F3A4B5C6E");
     older.taskName.reset();

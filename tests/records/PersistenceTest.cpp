@@ -164,7 +164,7 @@ StudySession csvSession(const char *startedUtc, std::int64_t focusedSeconds)
     const Timestamp at = *Timestamp::parseIso8601(startedUtc);
     return {.id = Uuid::createRandom(), .startedAt = at, .endedAt = at, .taskName = {}, .plannedMinutes = 25,
             .focusedSeconds = focusedSeconds, .events = {}, .startEnergy = 5, .endEnergy = 2, .focusRating = 4,
-            .note = {}, .origin = {}};
+            .note = {}, .origin = {}, .edited = {}};
 }
 
 const QByteArray kHeader = "开始时间,任务,计划分钟,专注分钟,完成,专注评分,开始精力,结束精力,走神次数,疲劳次数,提示次数,备注\n";

@@ -215,3 +215,34 @@ TEST_F(SyncService, TwoRealInstancesMergeThroughAPlainFolder)
         EXPECT_EQ(i->process.exitStatus(), QProcess::NormalExit);
     }
 }
+
+// An edit of a past round (on any computer, of any computer's round) reaches the others, and of
+// two edits the later one wins everywhere; the measured times stay as recorded.
+TEST_F(SyncService, TheLatestEditOfARoundWinsOnEveryComputer)
+{
+    Computer home(shared.path(), QStringLiteral("书房"));
+    Computer laptop(shared.path(), QStringLiteral("笔记本"));
+    home.record(1);
+    syncAll({&home, &laptop});
+    const StudySession before = home.store().sessions().front();
+    const QString id = before.id.toString();
+
+    ASSERT_TRUE(laptop.store().editSession(id, QStringLiteral("阅读"), 2, 5, 1, QStringLiteral("其实很累")));
+    EXPECT_EQ(laptop.store().toastMessage(), QStringLiteral("已保存修改。"));
+    EXPECT_EQ(Persistence::load(laptop.h.dataPath()).data.sessions.value(0).note, QStringLiteral("其实很累"));
+    syncAll({&laptop, &home});
+    StudySession onHome = home.store().sessions().front();
+    EXPECT_EQ(onHome.taskName, QStringLiteral("阅读"));
+    EXPECT_EQ(onHome.note, QStringLiteral("其实很累"));
+    EXPECT_EQ(onHome.focusRating, 2);
+    EXPECT_EQ(onHome.startedAt, before.startedAt);
+    EXPECT_EQ(onHome.focusedSeconds, before.focusedSeconds);
+    EXPECT_EQ(onHome.events, before.events);
+
+    home.store().editSession(id, QString(), 4, 5, 1, QStringLiteral("书房改的"));
+    syncAll({&home, &laptop});
+    EXPECT_EQ(laptop.store().sessions().front().note, QStringLiteral("书房改的"));
+    EXPECT_FALSE(laptop.store().sessions().front().taskName);
+    EXPECT_EQ(home.store().sessions(), laptop.store().sessions());
+    EXPECT_FALSE(home.store().editSession(QStringLiteral("not an id"), {}, 3, 3, 3, {}));
+}

@@ -27,7 +27,7 @@ StudySession round(Timestamp started, std::int64_t focusedSeconds, std::int64_t 
             .taskName = task.isNull() ? std::nullopt : std::optional(task), .plannedMinutes = 25,
             .focusedSeconds = focusedSeconds, .reminderMinimumMinutes = 3, .reminderMaximumMinutes = 5,
             .microBreakSeconds = 10, .events = {}, .startEnergy = 4, .endEnergy = 3, .focusRating = rating,
-            .completed = true, .note = {}, .origin = {}};
+            .completed = true, .note = {}, .origin = {}, .edited = {}};
 }
 
 // A store opened on an archive (given newest first).

@@ -449,6 +449,15 @@ int main(int argc, char *argv[])
             if (auto *menu = history->findChild<QObject *>(QStringLiteral("rowMenu")))
                 QMetaObject::invokeMethod(menu, "close");
             settle(150);
+            // 编辑这条记录: the sheet over the list; Escape leaves the round as it was.
+            const StudySession edited = store.sessions().value(1);
+            QMetaObject::invokeMethod(history, "editRow", Q_ARG(QVariant, 1));
+            shoot(QStringLiteral("history-edit") + suffix);
+            pressEscape();
+            if (store.sessions().value(1) != edited) {
+                std::fprintf(stderr, "Escape on the edit sheet changed the round\n");
+                ++failures;
+            }
             const auto before = store.sessions().size();
             QMetaObject::invokeMethod(history, "askToDelete", Q_ARG(QVariant, 1));
             shoot(QStringLiteral("history-delete-alert") + suffix);

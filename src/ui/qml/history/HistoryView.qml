@@ -27,6 +27,12 @@ ListView {
         if (wasAtTop)
             positionViewAtBeginning()
     }
+    function editRow(row) {
+        if (row < 0 || row >= count)
+            return
+        currentIndex = row
+        editSheet.edit(History.sessionIdAt(row))
+    }
     function openRowMenu(row, x, y) {
         if (row < 0 || row >= count)
             return
@@ -118,6 +124,18 @@ ListView {
             border.color: TessaryTheme.hairline
         }
         MenuItem {
+            objectName: "editRowItem"
+            implicitHeight: 32
+            contentItem: Row {
+                spacing: 8
+                leftPadding: 4
+                Symbol { name: "slider.horizontal.3"; size: 13; color: TessaryTheme.primaryText; anchors.verticalCenter: parent.verticalCenter }
+                Label { text: "编辑这条记录"; size: 13; anchors.verticalCenter: parent.verticalCenter }
+            }
+            background: Rectangle { radius: 6; color: parent.highlighted ? TessaryTheme.faint(0.08) : "transparent" }
+            onTriggered: view.editRow(view.menuRow)
+        }
+        MenuItem {
             objectName: "deleteRowItem"
             implicitHeight: 32
             contentItem: Row {
@@ -129,6 +147,11 @@ ListView {
             background: Rectangle { radius: 6; color: parent.highlighted ? TessaryTheme.withAlpha(TessaryTheme.coral, 0.12) : "transparent" }
             onTriggered: view.askToDelete(view.menuRow)
         }
+    }
+
+    EditSessionSheet {
+        id: editSheet
+        onClosed: view.forceActiveFocus()
     }
 
     ConfirmDialog {

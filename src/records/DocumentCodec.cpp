@@ -676,7 +676,8 @@ private:
     {
         static constexpr std::array<std::string_view, 2> keys{"id", "clock"};
         return array("tombstones", out, [&](Tombstone &t) {
-            return object("tombstones[]", keys, 2, [&](int i) { return i == 0 ? readUuid(t.id) : m_in.readInt64(t.clock); });
+            return object("tombstones[]", keys, 2,
+                          [&](int i) { return i == 0 ? readUuid(t.id) : m_in.readInt64(t.clock); });
         });
     }
 

@@ -36,7 +36,10 @@ const QRegularExpression &deviceFileName()
 
 QString fileSignature(const QFileInfo &info)
 {
-    return QStringLiteral("%1:%2:%3").arg(info.fileName()).arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
+    return QStringLiteral("%1:%2:%3")
+        .arg(info.fileName())
+        .arg(info.size())
+        .arg(info.lastModified().toMSecsSinceEpoch());
 }
 } // namespace
 
@@ -225,7 +228,8 @@ DeviceFile SyncService::ownFile() const
     f.clock = s.clock;
     // Its own rounds, and the rounds it edited last: an edit travels in the editor's file.
     for (const StudySession &round : m_store.sessions())
-        if ((round.origin && round.origin->device == s.deviceId) || (round.edited && round.edited->device == s.deviceId))
+        if ((round.origin && round.origin->device == s.deviceId)
+            || (round.edited && round.edited->device == s.deviceId))
             f.sessions.append(round);
     f.tombstones = s.tombstones;
     f.clears = s.clears;

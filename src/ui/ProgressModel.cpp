@@ -77,8 +77,9 @@ QVariantList ProgressModel::weekPoints(double width, double height) const
             {QStringLiteral("y"), points[i] ? points[i]->y() : -1.0},
             {QStringLiteral("minutes"), qint64(w.minutes.value_or(-1))},
             {QStringLiteral("label"), label},
-            {QStringLiteral("text"), w.minutes ? QStringLiteral("%1 起的一周：%2 分钟，%3 轮").arg(label).arg(*w.minutes).arg(w.rounds)
-                                               : QStringLiteral("%1 起的一周：%2 轮，不足 3 轮").arg(label).arg(w.rounds)}});
+            {QStringLiteral("text"),
+             w.minutes ? QStringLiteral("%1 起的一周：%2 分钟，%3 轮").arg(label).arg(*w.minutes).arg(w.rounds)
+                       : QStringLiteral("%1 起的一周：%2 轮，不足 3 轮").arg(label).arg(w.rounds)}});
     }
     return out;
 }
@@ -125,7 +126,9 @@ QVariantList ProgressModel::rhythmCells() const
     QVariantList out;
     for (const auto &c : cells) {
         // Colour strength within the user's own range, so differences show also in a narrow one.
-        const double level = !c.medianSpan ? 0.0 : high == low ? 1.0 : 0.25 + 0.75 * double(*c.medianSpan - low) / double(high - low);
+        const double level = !c.medianSpan ? 0.0
+                             : high == low ? 1.0
+                                           : 0.25 + 0.75 * double(*c.medianSpan - low) / double(high - low);
         out.append(QVariantMap{{QStringLiteral("weekday"), c.weekday},
                                {QStringLiteral("block"), c.block},
                                {QStringLiteral("rounds"), qint64(c.rounds)},
@@ -200,7 +203,8 @@ QVariantList ProgressModel::heatmapLegend() const
     QVariantList out;
     for (qsizetype i = 0; i < steps.size(); ++i)
         out.append(QVariantMap{{QStringLiteral("level"), int(i)},
-                               {QStringLiteral("text"), i == 0 ? QStringLiteral("0") : QStringLiteral("≤%1").arg(steps[i])}});
+                               {QStringLiteral("text"),
+                                i == 0 ? QStringLiteral("0") : QStringLiteral("≤%1").arg(steps[i])}});
     return out;
 }
 

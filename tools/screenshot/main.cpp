@@ -79,7 +79,8 @@ QList<StudySession> progressArchive(Timestamp now)
             StudySession s;
             s.id = Uuid::createRandom();
             const int hour = slot == 0 ? 1 + day % 3 : 7 + day % 5; // 09–11 or 15–19 in Shanghai (UTC+8)
-            s.startedAt = now.addSecs(-std::int64_t(day) * 86400 - (now.msecsSinceEpoch() / 1000) % 86400 + hour * 3600);
+            const std::int64_t midnight = (now.msecsSinceEpoch() / 1000) % 86400; // seconds since UTC midnight
+            s.startedAt = now.addSecs(-std::int64_t(day) * 86400 - midnight + hour * 3600);
             if (s.startedAt > now)
                 continue;
             const int span = 32 - day / 6 - (slot == 1 ? 6 : 0) - (day * 7 % 5);

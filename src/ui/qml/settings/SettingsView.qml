@@ -386,16 +386,13 @@ Flickable {
                     objectName: "syncCard"
                     Layout.fillWidth: true
                     title: "多设备同步"; subtitle: "用你已经在用的同步工具，让几台电脑共用一份专注档案"; symbol: "arrow.triangle.2.circlepath"
+                    // Choosing a folder switches sync on; the switch waits for one.
                     SwitchRow {
+                        enabled: Sync.folder !== ""
                         title: "通过同步文件夹合并记录"
                         detail: "选一个由 Syncthing、Nextcloud 等同步的文件夹；每台电脑只写自己的文件，不会互相覆盖。"
                         checked: Sync.enabled
-                        onToggled: (on) => {
-                            if (on && Sync.folder === "")
-                                syncFolderDialog.open()
-                            else
-                                Sync.setEnabled(on)
-                        }
+                        onToggled: (on) => Sync.setEnabled(on)
                     }
                     RowLayout {
                         Layout.fillWidth: true

@@ -124,7 +124,7 @@ TEST(SingleInstance, EachDataDocumentHasAnInstanceOfItsOwn)
         {u"focus-data.json"_s, SingleInstance::keyFor(QDir::currentPath() + u"/focus-data.json"_s)},
         {link + u"/Tessary/focus-data.json"_s, SingleInstance::keyFor(real + u"/Tessary/focus-data.json"_s)}};
     for (const auto &[spelling, expected] : sameDocument)
-        EXPECT_EQ(SingleInstance::keyFor(spelling), expected) << spelling.toStdString();
+        EXPECT_EQ(SingleInstance::keyFor(spelling).toStdString(), expected.toStdString()) << spelling.toStdString();
 
     SingleInstance first(key), other(otherKey);
     int firstShown = 0, otherShown = 0;
@@ -158,7 +158,7 @@ TEST(SingleInstance, NoChannelWithoutAPrivateRuntimeDirectory)
         ASSERT_EQ(::chown(QFile::encodeName(unsafe.last()).constData(), kNobody, kNobody), 0);
     }
     for (const QString &directory : unsafe)
-        EXPECT_EQ(SingleInstance::keyFor(kDocument, directory), QString()) << directory.toStdString();
+        EXPECT_EQ(SingleInstance::keyFor(kDocument, directory).toStdString(), "") << directory.toStdString();
 
     // Through Qt, which reads XDG_RUNTIME_DIR at each call, and without it makes a private
     // runtime-<user> in TMPDIR.
@@ -174,7 +174,7 @@ TEST(SingleInstance, NoChannelWithoutAPrivateRuntimeDirectory)
     EXPECT_TRUE(::lstat(QFile::encodeName(fallback).constData(), &made) == 0 && (made.st_mode & 0777) == 0700);
     ASSERT_EQ(::chmod(QFile::encodeName(fallback).constData(), 0777), 0);
     setEnv("XDG_RUNTIME_DIR", unsafe.first());
-    EXPECT_EQ(SingleInstance::keyFor(kDocument), QString());
+    EXPECT_EQ(SingleInstance::keyFor(kDocument).toStdString(), "");
     EXPECT_FALSE(SingleInstance::request(QString(), "cmd status\n", 300).has_value());
     EXPECT_FALSE(SingleInstance(QString()).handOverToRunningInstance(300));
 }
@@ -205,7 +205,7 @@ TEST(SingleInstance, AChannelTakenByAnotherUserIsNeitherUsedNorRemoved)
     char buffer[256];
     for (int peer; (peer = ::accept(squatter, nullptr, nullptr)) >= 0; ::close(peer))
         heard += '|' + QByteArray(buffer, std::max<ssize_t>(::recv(peer, buffer, sizeof buffer, MSG_DONTWAIT), 0));
-    EXPECT_EQ(heard, "||"); // both reached it, and told it nothing
+    EXPECT_EQ(heard.toStdString(), "||"); // both reached it, and told it nothing
 
     // Its program gone, its socket stays: not ours to replace.
     ::close(squatter);
@@ -241,8 +241,8 @@ TEST(SingleInstance, AnotherUsersClientIsNeitherAnsweredNorObeyed)
             return s.waitForDisconnected(5000) ? s.readAll() : QByteArray("(neither answered nor dropped)");
         });
     };
-    EXPECT_EQ(strangerHears("show\n"), QByteArray());
-    EXPECT_EQ(strangerHears("cmd status\n"), QByteArray());
+    EXPECT_EQ(strangerHears("show\n").toStdString(), "");
+    EXPECT_EQ(strangerHears("cmd status\n").toStdString(), "");
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(handled, 0);
     EXPECT_EQ(served([&] { return SingleInstance::request(key, "cmd status\n", 3000); }), QByteArray("0 done\n"));

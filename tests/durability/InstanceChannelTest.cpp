@@ -4,102 +4,82 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 
 #include <chrono>
 #include <cstring>
-#include <functional>
 #include <future>
-#include <optional>
 
-#include <grp.h>
-#include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using tessary::desktop::SingleInstance;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr uid_t kNobody = 65534;
-const QString kDocument = QStringLiteral("/home/u/.local/share/Tessary/focus-data.json");
+const QString kDocument = u"/home/u/.local/share/Tessary/focus-data.json"_s;
 
-// Sets an environment variable for one scope; Qt reads XDG_RUNTIME_DIR, XDG_DATA_HOME and TMPDIR
-// at each call.
-class EnvironmentOverride {
-public:
-    EnvironmentOverride(const char *name, const QString &value)
-        : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_before(qgetenv(name))
+// Sets an environment variable to `v`, or unsets it for a null `v`.
+void setEnv(const char *name, const QString &v) { v.isNull() ? qunsetenv(name) : qputenv(name, QFile::encodeName(v)); }
+
+// What each test runs in: an application for the event loop and a temporary directory; the
+// variables Qt reads at each call (XDG_RUNTIME_DIR, XDG_DATA_HOME, TMPDIR) put back afterwards.
+struct Scene {
+    int argc = 0;
+    QCoreApplication app{argc, nullptr};
+    QTemporaryDir dir;
+    const QProcessEnvironment before = QProcessEnvironment::systemEnvironment();
+    ~Scene()
     {
-        value.isNull() ? qunsetenv(m_name) : qputenv(m_name, QFile::encodeName(value));
+        for (const char *name : {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "TMPDIR"})
+            setEnv(name, before.value(QString::fromLatin1(name)));
     }
-    ~EnvironmentOverride() { m_wasSet ? qputenv(m_name, m_before) : qunsetenv(m_name); }
-    EnvironmentOverride(const EnvironmentOverride &) = delete;
-    EnvironmentOverride &operator=(const EnvironmentOverride &) = delete;
-
-private:
-    const char *m_name;
-    bool m_wasSet;
-    QByteArray m_before;
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QString directory(const QString &name, mode_t mode) const
+    {
+        QDir().mkpath(path(name));
+        ::chmod(QFile::encodeName(path(name)).constData(), mode);
+        return path(name);
+    }
 };
 
-// Serves the event loop until `done`; false when it did not happen within `timeoutMs`.
-bool serveUntil(const std::function<bool()> &done, int timeoutMs = 10000)
+// Runs `work` on a thread of its own while the event loop here serves, and returns its result
+// (the work's own timeouts bound the wait).
+template <class Work> auto served(Work work)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
+    auto done = std::async(std::launch::async, work);
+    (void)QTest::qWaitFor([&] { return done.wait_for(std::chrono::seconds()) == std::future_status::ready; }, 20000);
+    return done.get();
 }
 
-// A blocking client beside the event loop that serves it.
-std::optional<QByteArray> askFromAnotherThread(const QString &key, const QByteArray &line)
+// Makes the calling thread nobody's, and only it: the kernel keeps a user per thread (the C
+// library's setuid() would change all of them), and reports for a socket's peer the user of the
+// thread that connected or listened.
+bool becomeNobody()
 {
-    auto asked = std::async(std::launch::async, [&] { return SingleInstance::request(key, line, 3000); });
-    serveUntil([&] { return asked.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
-    return asked.get();
+    return ::syscall(SYS_setgroups, 0, nullptr) == 0 && ::syscall(SYS_setresgid, kNobody, kNobody, kNobody) == 0
+           && ::syscall(SYS_setresuid, kNobody, kNobody, kNobody) == 0;
 }
 
-std::optional<uid_t> ownerOf(const QString &path)
+// Binds the socket `fd` to a socket file at `path`.
+bool bindTo(int fd, const QString &path)
 {
-    struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return std::nullopt;
-    return status.st_uid;
-}
-
-sockaddr_un addressOf(const QString &path)
-{
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray encoded = QFile::encodeName(path);
-    std::memcpy(address.sun_path, encoded.constData(), std::min<size_t>(encoded.size(), sizeof address.sun_path - 1));
-    return address;
-}
-
-// In a forked child: from here on the process is nobody's.
-bool becomeNobody() { return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0; }
-
-QString makeDirectory(const QTemporaryDir &parent, const QString &name, mode_t mode)
-{
-    const QString path = parent.filePath(name);
-    QDir().mkpath(path);
-    ::chmod(QFile::encodeName(path).constData(), mode);
-    return path;
+    sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+    return ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
 }
 
 } // namespace
@@ -108,19 +88,12 @@ QString makeDirectory(const QTemporaryDir &parent, const QString &name, mode_t m
 // after that finds it. (Hand-over with activation: RemoteControlTest, after a storm of peers.)
 TEST(SingleInstance, AStaleChannelIsReplaced)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    QTemporaryDir runtime;
-    EnvironmentOverride xdg("XDG_RUNTIME_DIR", runtime.path());
-    const QString key = SingleInstance::keyFor(kDocument);
-    {
-        // What a crash leaves behind: the socket file, and nobody listening.
-        const sockaddr_un address = addressOf(key);
-        const int crashed = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_EQ(::bind(crashed, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0)
-            << key.toStdString();
-        ::close(crashed);
-    }
+    Scene runtime;
+    const QString key = SingleInstance::keyFor(kDocument, runtime.dir.path());
+    // What a crash leaves behind: the socket file, and nobody listening.
+    const int crashed = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_TRUE(bindTo(crashed, key)) << key.toStdString();
+    ::close(crashed);
     SingleInstance next(key);
     EXPECT_FALSE(next.handOverToRunningInstance(200));
     EXPECT_TRUE(SingleInstance(key).handOverToRunningInstance(2000, false));
@@ -130,53 +103,41 @@ TEST(SingleInstance, AStaleChannelIsReplaced)
 // one instance that later launches hand over to.
 TEST(SingleInstance, EachDataDocumentHasAnInstanceOfItsOwn)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    QTemporaryDir runtime;
-    EnvironmentOverride xdg("XDG_RUNTIME_DIR", runtime.path());
-    EnvironmentOverride dataHome("XDG_DATA_HOME", QStringLiteral("/home/u/data"));
-    const QString key = SingleInstance::keyFor(tessary::Persistence::dataFilePath());
-    const QRegularExpression inRuntime(
-        QStringLiteral("^%1/tessary-[0-9a-f]{16}$").arg(QRegularExpression::escape(runtime.path())));
-    EXPECT_TRUE(inRuntime.match(key).hasMatch()) << key.toStdString();
-    QString otherKey;
-    {
-        EnvironmentOverride otherHome("XDG_DATA_HOME", QStringLiteral("/home/u/other-data"));
-        otherKey = SingleInstance::keyFor(tessary::Persistence::dataFilePath());
-    }
+    Scene runtime;
+    setEnv("XDG_RUNTIME_DIR", runtime.dir.path());
+    const auto keyWithDataIn = [](const QString &dataHome) {
+        setEnv("XDG_DATA_HOME", dataHome);
+        return SingleInstance::keyFor(tessary::Persistence::dataFilePath());
+    };
+    const QString key = keyWithDataIn(u"/home/u/data"_s), otherKey = keyWithDataIn(u"/home/u/other-data"_s);
+    const QString inRuntime = u"^%1/tessary-[0-9a-f]{16}$"_s.arg(QRegularExpression::escape(runtime.dir.path()));
+    EXPECT_TRUE(QRegularExpression(inRuntime).match(key).hasMatch()) << key.toStdString();
     EXPECT_NE(otherKey, key);
-    for (const QString &sameDocument : {QStringLiteral("/home/u/data/./Tessary/focus-data.json"),
-                                        QStringLiteral("/home/u/data//Tessary/focus-data.json"),
-                                        QStringLiteral("/home/u/data/Tessary/../Tessary/focus-data.json")})
-        EXPECT_EQ(SingleInstance::keyFor(sameDocument), key) << sameDocument.toStdString();
-    {
-        EnvironmentOverride trailingSlash("XDG_DATA_HOME", QStringLiteral("/home/u/data/"));
-        EXPECT_EQ(SingleInstance::keyFor(tessary::Persistence::dataFilePath()), key);
-    }
-    EXPECT_EQ(SingleInstance::keyFor(QStringLiteral("focus-data.json")),
-              SingleInstance::keyFor(QDir::currentPath() + QStringLiteral("/focus-data.json")));
+    EXPECT_EQ(keyWithDataIn(u"/home/u/data/"_s), key);
     // A data folder reached through a link is the same document, whether or not it exists yet.
-    QTemporaryDir real;
-    const QString linked = real.path() + QStringLiteral("-link");
-    ASSERT_TRUE(QFile::link(real.path(), linked));
-    EXPECT_EQ(SingleInstance::keyFor(linked + QStringLiteral("/Tessary/focus-data.json")),
-              SingleInstance::keyFor(real.path() + QStringLiteral("/Tessary/focus-data.json")));
-    QFile::remove(linked);
+    const QString real = runtime.directory(u"real"_s, 0700), link = runtime.path(u"link"_s);
+    ASSERT_TRUE(QFile::link(real, link));
+    const std::pair<QString, QString> sameDocument[] = {
+        {u"/home/u/data/./Tessary/focus-data.json"_s, key},
+        {u"/home/u/data//Tessary/focus-data.json"_s, key},
+        {u"/home/u/data/Tessary/../Tessary/focus-data.json"_s, key},
+        {u"focus-data.json"_s, SingleInstance::keyFor(QDir::currentPath() + u"/focus-data.json"_s)},
+        {link + u"/Tessary/focus-data.json"_s, SingleInstance::keyFor(real + u"/Tessary/focus-data.json"_s)}};
+    for (const auto &[spelling, expected] : sameDocument)
+        EXPECT_EQ(SingleInstance::keyFor(spelling).toStdString(), expected.toStdString()) << spelling.toStdString();
 
     SingleInstance first(key), other(otherKey);
-    ASSERT_FALSE(first.handOverToRunningInstance(200));
-    ASSERT_FALSE(other.handOverToRunningInstance(200));
-    first.setCommandHandler([](QByteArrayView) { return QByteArray("0 first\n"); });
-    other.setCommandHandler([](QByteArrayView) { return QByteArray("0 other\n"); });
-    EXPECT_EQ(askFromAnotherThread(key, "cmd status\n"), QByteArray("0 first\n"));
-    EXPECT_EQ(askFromAnotherThread(otherKey, "cmd status\n"), QByteArray("0 other\n"));
-
     int firstShown = 0, otherShown = 0;
-    QObject::connect(&first, &SingleInstance::activationRequested, [&firstShown] { ++firstShown; });
-    QObject::connect(&other, &SingleInstance::activationRequested, [&otherShown] { ++otherShown; });
-    EXPECT_TRUE(SingleInstance(SingleInstance::keyFor(QStringLiteral("/home/u/data//Tessary/focus-data.json")))
-                    .handOverToRunningInstance(2000));
-    EXPECT_TRUE(serveUntil([&firstShown] { return firstShown > 0; }));
+    for (auto [instance, answer, shown] :
+         {std::tuple{&first, "0 first\n", &firstShown}, {&other, "0 other\n", &otherShown}}) {
+        ASSERT_FALSE(instance->handOverToRunningInstance(200));
+        instance->setCommandHandler([answer](QByteArrayView) { return QByteArray(answer); });
+        QObject::connect(instance, &SingleInstance::activationRequested, [shown] { ++*shown; });
+    }
+    EXPECT_EQ(served([&] { return SingleInstance::request(key, "cmd status\n", 3000); }), QByteArray("0 first\n"));
+    EXPECT_EQ(served([&] { return SingleInstance::request(otherKey, "cmd status\n", 3000); }), QByteArray("0 other\n"));
+    EXPECT_TRUE(SingleInstance(SingleInstance::keyFor(sameDocument[1].first)).handOverToRunningInstance(2000));
+    EXPECT_TRUE(QTest::qWaitFor([&firstShown] { return firstShown > 0; }, 10000));
     EXPECT_EQ(otherShown, 0);
 }
 
@@ -184,56 +145,38 @@ TEST(SingleInstance, EachDataDocumentHasAnInstanceOfItsOwn)
 // group and others, gives no key, and with no key there is neither hand-over nor request.
 TEST(SingleInstance, NoChannelWithoutAPrivateRuntimeDirectory)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    QTemporaryDir root;
-    const QString privateDirectory = makeDirectory(root, QStringLiteral("private"), 0700);
+    Scene root;
+    const QString privateDirectory = root.directory(u"private"_s, 0700);
     EXPECT_EQ(QFileInfo(SingleInstance::keyFor(kDocument, privateDirectory)).path(), privateDirectory);
-
-    const QString link = root.filePath(QStringLiteral("link"));
-    ASSERT_EQ(::symlink(QFile::encodeName(privateDirectory).constData(), QFile::encodeName(link).constData()), 0);
-    QFile plainFile(root.filePath(QStringLiteral("file")));
-    ASSERT_TRUE(plainFile.open(QIODevice::WriteOnly));
-    QStringList unsafe{makeDirectory(root, QStringLiteral("group"), 0750),
-                       makeDirectory(root, QStringLiteral("others"), 0701),
-                       makeDirectory(root, QStringLiteral("everyone"), 0777),
-                       link,
-                       plainFile.fileName(),
-                       root.filePath(QStringLiteral("missing")),
-                       makeDirectory(root, QStringLiteral("private/") + QString(90, QLatin1Char('d')), 0700),
-                       QString()};
+    ASSERT_TRUE(QFile::link(privateDirectory, root.path(u"link"_s)));
+    ASSERT_TRUE(QFile(root.path(u"file"_s)).open(QIODevice::WriteOnly));
+    QStringList unsafe{root.directory(u"group"_s, 0750), root.directory(u"others"_s, 0701),
+                       root.directory(u"everyone"_s, 0777), root.path(u"link"_s), root.path(u"file"_s),
+                       root.path(u"missing"_s), root.directory(u"private/"_s + QString(90, u'd'), 0700), QString()};
     if (::geteuid() == 0) {
-        const QString foreign = makeDirectory(root, QStringLiteral("foreign"), 0700);
-        ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), kNobody, kNobody), 0);
-        unsafe.append(foreign);
+        unsafe.append(root.directory(u"foreign"_s, 0700));
+        ASSERT_EQ(::chown(QFile::encodeName(unsafe.last()).constData(), kNobody, kNobody), 0);
     }
     for (const QString &directory : unsafe)
-        EXPECT_EQ(SingleInstance::keyFor(kDocument, directory), QString()) << directory.toStdString();
+        EXPECT_EQ(SingleInstance::keyFor(kDocument, directory).toStdString(), "") << directory.toStdString();
 
     // Through Qt, which reads XDG_RUNTIME_DIR at each call, and without it makes a private
     // runtime-<user> in TMPDIR.
     const passwd *user = ::getpwuid(::geteuid());
     ASSERT_NE(user, nullptr);
-    const QString tmp = makeDirectory(root, QStringLiteral("tmp"), 0755);
-    const QString fallback = tmp + QStringLiteral("/runtime-") + QFile::decodeName(user->pw_name);
-    EnvironmentOverride tmpdir("TMPDIR", tmp);
-    {
-        EnvironmentOverride xdg("XDG_RUNTIME_DIR", privateDirectory);
-        EXPECT_EQ(QFileInfo(SingleInstance::keyFor(kDocument)).path(), privateDirectory);
-        const QString another = makeDirectory(root, QStringLiteral("another"), 0700);
-        EnvironmentOverride changed("XDG_RUNTIME_DIR", another);
-        EXPECT_EQ(QFileInfo(SingleInstance::keyFor(kDocument)).path(), another);
-        EnvironmentOverride unset("XDG_RUNTIME_DIR", QString());
-        EXPECT_EQ(QFileInfo(SingleInstance::keyFor(kDocument)).path(), fallback);
-        struct stat made {};
-        EXPECT_TRUE(::lstat(QFile::encodeName(fallback).constData(), &made) == 0 && (made.st_mode & 0777) == 0700);
+    setEnv("TMPDIR", root.directory(u"tmp"_s, 0755));
+    const QString fallback = root.path(u"tmp/runtime-"_s) + QFile::decodeName(user->pw_name);
+    for (const QString &runtime : {privateDirectory, root.directory(u"another"_s, 0700), QString()}) {
+        setEnv("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(QFileInfo(SingleInstance::keyFor(kDocument)).path(), runtime.isNull() ? fallback : runtime);
     }
+    struct stat made {};
+    EXPECT_TRUE(::lstat(QFile::encodeName(fallback).constData(), &made) == 0 && (made.st_mode & 0777) == 0700);
     ASSERT_EQ(::chmod(QFile::encodeName(fallback).constData(), 0777), 0);
-    EnvironmentOverride xdg("XDG_RUNTIME_DIR", unsafe.first());
-    const QString key = SingleInstance::keyFor(kDocument);
-    EXPECT_EQ(key, QString());
-    EXPECT_FALSE(SingleInstance::request(key, "cmd status\n", 300).has_value());
-    EXPECT_FALSE(SingleInstance(key).handOverToRunningInstance(300));
+    setEnv("XDG_RUNTIME_DIR", unsafe.first());
+    EXPECT_EQ(SingleInstance::keyFor(kDocument).toStdString(), "");
+    EXPECT_FALSE(SingleInstance::request(QString(), "cmd status\n", 300).has_value());
+    EXPECT_FALSE(SingleInstance(QString()).handOverToRunningInstance(300));
 }
 
 // Another local user who takes the channel's name first neither keeps the user from starting
@@ -242,69 +185,32 @@ TEST(SingleInstance, AChannelTakenByAnotherUserIsNeitherUsedNorRemoved)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root: the other user's program runs as nobody (uid 65534)";
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    QTemporaryDir runtime, scratch;
-    EnvironmentOverride xdg("XDG_RUNTIME_DIR", runtime.path());
-    const QString key = SingleInstance::keyFor(kDocument);
-    ASSERT_EQ(::chmod(QFile::encodeName(scratch.path()).constData(), 0777), 0); // nobody binds there
-    const sockaddr_un address = addressOf(scratch.filePath(QStringLiteral("squatter")));
-
-    int ready[2], finish[2], report[2];
-    ASSERT_EQ(::pipe(ready) | ::pipe(finish) | ::pipe(report), 0);
-    const pid_t squatter = ::fork();
+    Scene scene;
+    ASSERT_EQ(::chmod(QFile::encodeName(scene.dir.path()).constData(), 0711), 0);
+    const QString key = SingleInstance::keyFor(kDocument, scene.directory(u"runtime"_s, 0700));
+    const QString taken = scene.directory(u"open"_s, 0777) + u"/squatter"_s; // nobody binds there
+    // Nobody's listening socket: its file is nobody's, and so is the far end of every connection.
+    const int squatter = served([&] {
+        const int s = becomeNobody() ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0) : -1;
+        return bindTo(s, taken) && ::listen(s, 8) == 0 ? s : -1;
+    });
     ASSERT_GE(squatter, 0);
-    if (squatter == 0) {
-        // Listens as nobody; when `finish` closes, reports how many connections came and how
-        // many bytes they sent. Plain system calls only: this is a fork of a threaded process.
-        ::close(ready[0]), ::close(finish[1]), ::close(report[0]);
-        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (!becomeNobody() || listener < 0
-            || ::bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
-            || ::listen(listener, 8) != 0)
-            ::_exit(1);
-        (void)!::write(ready[1], "r", 1);
-        long counts[2] = {0, 0}; // connections, bytes
-        pollfd events[2] = {{listener, POLLIN, 0}, {finish[0], POLLIN, 0}};
-        while (::poll(events, 2, 20000) > 0) {
-            if ((events[0].revents & POLLIN) == 0)
-                break; // finished, and every connection taken
-            const int peer = ::accept(listener, nullptr, nullptr);
-            ++counts[0];
-            char buffer[256];
-            pollfd input{peer, POLLIN, 0};
-            for (ssize_t n = 1; n > 0 && ::poll(&input, 1, 5000) > 0;)
-                counts[1] += (n = ::read(peer, buffer, sizeof buffer)) > 0 ? n : 0;
-            ::close(peer);
-        }
-        (void)!::write(report[1], counts, sizeof counts);
-        ::_exit(0);
-    }
-    ::close(ready[1]), ::close(finish[0]), ::close(report[1]);
-    char readyByte = 0;
-    pollfd squatterReady{ready[0], POLLIN, 0};
-    ASSERT_TRUE(::poll(&squatterReady, 1, 10000) == 1 && ::read(ready[0], &readyByte, 1) == 1);
     // Its socket under our name in our own directory: that cannot normally happen, but if it did.
-    ASSERT_EQ(::rename(address.sun_path, QFile::encodeName(key).constData()), 0);
+    ASSERT_TRUE(QFile::rename(taken, key));
 
-    SingleInstance launch(key);
-    EXPECT_FALSE(launch.handOverToRunningInstance(2000));
+    EXPECT_FALSE(SingleInstance(key).handOverToRunningInstance(2000));
     EXPECT_FALSE(SingleInstance::request(key, "cmd status\n", 2000).has_value());
-    EXPECT_EQ(ownerOf(key), kNobody); // neither removed nor listened over
-
-    ::close(finish[1]);
-    long counts[2] = {-1, -1};
-    EXPECT_EQ(::read(report[0], counts, sizeof counts), ssize_t(sizeof counts));
-    int status = -1;
-    ::waitpid(squatter, &status, 0);
-    EXPECT_EQ(counts[0], 2); // both reached it…
-    EXPECT_EQ(counts[1], 0); // …and told it nothing
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(QFileInfo(key).ownerId(), kNobody); // neither removed nor listened over
+    QByteArray heard; // a '|' for each connection that reached it, then what it said
+    char buffer[256];
+    for (int peer; (peer = ::accept(squatter, nullptr, nullptr)) >= 0; ::close(peer))
+        heard += '|' + QByteArray(buffer, std::max<ssize_t>(::recv(peer, buffer, sizeof buffer, MSG_DONTWAIT), 0));
+    EXPECT_EQ(heard.toStdString(), "||"); // both reached it, and told it nothing
 
     // Its program gone, its socket stays: not ours to replace.
-    SingleInstance afterwards(key);
-    EXPECT_FALSE(afterwards.handOverToRunningInstance(300));
-    EXPECT_EQ(ownerOf(key), kNobody);
+    ::close(squatter);
+    EXPECT_FALSE(SingleInstance(key).handOverToRunningInstance(300));
+    EXPECT_EQ(QFileInfo(key).ownerId(), kNobody);
 }
 
 // A client of another user that reaches the socket is dropped unheard: no answer, no window,
@@ -313,50 +219,32 @@ TEST(SingleInstance, AnotherUsersClientIsNeitherAnsweredNorObeyed)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root: the other user's client runs as nobody (uid 65534)";
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
-    QTemporaryDir scratch;
-    const QString key = scratch.filePath(QStringLiteral("channel"));
+    Scene scratch;
+    const QString key = scratch.path(u"channel"_s);
     SingleInstance running(key);
     ASSERT_FALSE(running.handOverToRunningInstance(200));
     int shown = 0, handled = 0;
     QObject::connect(&running, &SingleInstance::activationRequested, [&shown] { ++shown; });
-    running.setCommandHandler([&handled](QByteArrayView) {
-        ++handled;
-        return QByteArray("0 done\n");
-    });
+    running.setCommandHandler([&handled](QByteArrayView) { ++handled; return QByteArray("0 done\n"); });
     // Opened to everyone, so that only the check of the peer's user stands in the way.
-    ASSERT_EQ(::chmod(QFile::encodeName(scratch.path()).constData(), 0711), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(scratch.dir.path()).constData(), 0711), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(key).constData(), 0777), 0);
-    const sockaddr_un address = addressOf(key);
-
-    const pid_t stranger = ::fork();
-    ASSERT_GE(stranger, 0);
-    if (stranger == 0) {
-        // Exit status 0: each line reached the instance and got no byte back. Plain system calls only.
-        if (!becomeNobody())
-            ::_exit(1);
-        const char *const lines[] = {"show\n", "cmd status\n"};
-        for (int i = 0; i < 2; ++i) {
-            const int channel = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            if (::connect(channel, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
-                ::_exit(10 + i);
-            (void)!::write(channel, lines[i], std::strlen(lines[i]));
-            pollfd input{channel, POLLIN, 0};
-            char answer = 0;
-            if (::poll(&input, 1, 5000) != 1)
-                ::_exit(20 + i); // neither answered nor dropped
-            if (::read(channel, &answer, 1) > 0)
-                ::_exit(30 + i);
-            ::close(channel);
-        }
-        ::_exit(0);
-    }
-    int status = -1;
-    ASSERT_TRUE(serveUntil([&] { return ::waitpid(stranger, &status, WNOHANG) == stranger; }, 20000));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << WEXITSTATUS(status);
+    // What a client of nobody's hears back from the instance before it is dropped.
+    const auto strangerHears = [&key](const char *line) {
+        return served([&] {
+            QLocalSocket s;
+            if (becomeNobody())
+                s.connectToServer(key);
+            if (!s.waitForConnected(5000))
+                return QByteArray("(not reached as nobody)");
+            s.write(line);
+            return s.waitForDisconnected(5000) ? s.readAll() : QByteArray("(neither answered nor dropped)");
+        });
+    };
+    EXPECT_EQ(strangerHears("show\n").toStdString(), "");
+    EXPECT_EQ(strangerHears("cmd status\n").toStdString(), "");
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(handled, 0);
-    EXPECT_EQ(askFromAnotherThread(key, "cmd status\n"), QByteArray("0 done\n"));
+    EXPECT_EQ(served([&] { return SingleInstance::request(key, "cmd status\n", 3000); }), QByteArray("0 done\n"));
     EXPECT_EQ(handled, 1);
 }

@@ -234,15 +234,16 @@ int main(int argc, char *argv[])
         }
     };
     auto shoot = [&](const QString &name) { shootWindow(window, name); };
-    auto pressEscape = [&] {
+    auto pressKey = [&](Qt::Key key) {
         window.requestActivate();
         settle(100);
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
         QGuiApplication::sendEvent(&window, &press);
         QGuiApplication::sendEvent(&window, &release);
         settle(250);
     };
+    auto pressEscape = [&] { pressKey(Qt::Key_Escape); };
     auto shootMenu = [&](const QString &name) {
         menuWindow.show();
         settle(150); // the popup's height follows its content
@@ -608,6 +609,16 @@ int main(int argc, char *argv[])
             if (guard) {
                 emit guard->confirmationRequested();
                 shoot(QStringLiteral("quit-unsaved") + suffix);
+                // By keyboard: Tab to 重试, Tab to 仍然退出, its ring shows; Escape still stays.
+                pressKey(Qt::Key_Tab);
+                pressKey(Qt::Key_Tab);
+                shoot(QStringLiteral("quit-unsaved-keyboard") + suffix);
+                const QQuickItem *focused = window.activeFocusItem();
+                if (!focused || focused->objectName() != QStringLiteral("confirmButton")) {
+                    std::fprintf(stderr, "Tab did not reach 仍然退出 in the quit question (at %s)\n",
+                                 focused ? qPrintable(focused->objectName()) : "nothing");
+                    ++failures;
+                }
                 pressEscape();
             }
         }

@@ -27,7 +27,12 @@ Popup {
     enter: Transition { NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 140 } }
     exit: Transition { NumberAnimation { property: "opacity"; from: 1; to: 0; duration: 100 } }
 
-    background: DialogCard { radius: 24 }
+    // Opaque under the card's tint: the screen behind must not read through the question.
+    background: Rectangle {
+        radius: 24
+        color: TessaryTheme.background
+        DialogCard { anchors.fill: parent; radius: 24 }
+    }
 
     contentItem: ColumnLayout {
         spacing: 16
@@ -54,18 +59,28 @@ Popup {
                 onClicked: { dialog.close(); dialog.cancelClicked() }
             }
             Rectangle {
+                id: confirmButton
                 objectName: "confirmButton"
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1
                 implicitHeight: 42
                 radius: 13
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: dialog.confirmText
+                Accessible.onPressAction: confirmButton.activate()
+                Keys.onSpacePressed: confirmButton.activate()
+                Keys.onReturnPressed: confirmButton.activate()
+                Keys.onEnterPressed: confirmButton.activate()
+                FocusRing { cornerRadius: confirmButton.radius }
+                function activate() { dialog.confirmed(); dialog.close() }
                 color: TessaryTheme.withAlpha(TessaryTheme.coral, confirmArea.pressed ? 0.8 : 1)
                 Label { anchors.centerIn: parent; text: dialog.confirmText; size: 14; weight: Font.DemiBold; color: "white" }
                 MouseArea {
                     id: confirmArea
                     anchors.fill: parent
                     cursorShape: Qt.PointingHandCursor
-                    onClicked: { dialog.confirmed(); dialog.close() }
+                    onClicked: confirmButton.activate()
                 }
             }
         }

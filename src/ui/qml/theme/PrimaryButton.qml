@@ -17,6 +17,16 @@ Rectangle {
     opacity: enabled ? 1 : 0.45
     scale: area.pressed ? 0.98 : 1
     Behavior on scale { NumberAnimation { duration: 120; easing.type: Easing.OutQuad } }
+    // Reached with Tab, pressed with Space or Enter, and a button to a screen reader (Qt 6.4's
+    // press action needs the handler).
+    activeFocusOnTab: enabled
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+    Accessible.onPressAction: clicked()
+    Keys.onSpacePressed: clicked()
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    FocusRing { cornerRadius: button.radius }
 
     Row {
         id: row

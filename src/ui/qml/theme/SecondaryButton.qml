@@ -19,6 +19,16 @@ Rectangle {
     border.color: TessaryTheme.hairline
     border.width: 1
     opacity: enabled ? 1 : 0.45
+    // Reached with Tab, pressed with Space or Enter, and a button to a screen reader (Qt 6.4's
+    // press action needs the handler); an icon-only button is named by its tooltip.
+    activeFocusOnTab: enabled
+    Accessible.role: Accessible.Button
+    Accessible.name: text !== "" ? text : toolTip
+    Accessible.onPressAction: clicked()
+    Keys.onSpacePressed: clicked()
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    FocusRing { cornerRadius: button.radius }
 
     Row {
         id: row

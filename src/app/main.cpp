@@ -27,8 +27,11 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QQmlEngine>
 #include <QStandardPaths>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -132,6 +135,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(TESSARY_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tessary"));
     QApplication::setWindowIcon(tessary::ui::WindowController::applicationIcon());
+    // Qt's own texts (the fallback file dialog, a text field's menu) in the language of ours.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);

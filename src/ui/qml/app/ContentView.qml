@@ -51,6 +51,12 @@ Item {
         }
     }
 
+    // Ctrl+1…4: the four sections, in the sidebar's order.
+    Shortcut { sequence: "Ctrl+1"; onActivated: AppStore.selectedSection = 0 }
+    Shortcut { sequence: "Ctrl+2"; onActivated: AppStore.selectedSection = 1 }
+    Shortcut { sequence: "Ctrl+3"; onActivated: AppStore.selectedSection = 2 }
+    Shortcut { sequence: "Ctrl+4"; onActivated: AppStore.selectedSection = 3 }
+
     // Bound, not found once: the content may be placed in its window after it is made.
     ExportDialog { parentWindow: root.Window.window }
     UpdateDialog {}

@@ -250,6 +250,7 @@ void WindowController::togglePopup()
         m_popup->hide();
         return;
     }
+
     if (!m_popup) {
         QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MenuBarView.qml")));
         auto *item = qobject_cast<QQuickItem *>(component.create());
@@ -265,6 +266,7 @@ void WindowController::togglePopup()
         connect(item, &QQuickItem::implicitHeightChanged, m_popup, [this, item] { m_popup->resize(int(item->width()), int(item->implicitHeight())); });
         connect(item, SIGNAL(showMainWindowRequested()), this, SLOT(showMainWindow()));
         connect(item, SIGNAL(showMainWindowRequested()), m_popup, SLOT(hide()));
+        connect(item, SIGNAL(closeRequested()), m_popup, SLOT(hide()));
     }
     // Beside the tray icon, kept on the screen.
     QPoint at = QCursor::pos() - QPoint(m_popup->width() / 2, 0);

@@ -7,6 +7,10 @@ import Tessary.Ui
 Rectangle {
     id: menu
     signal showMainWindowRequested()
+    signal closeRequested()
+    // Escape closes it, like any popup.
+    focus: true
+    Keys.onEscapePressed: closeRequested()
     readonly property string mode: Views.menuBarMode(AppStore.phase)
     readonly property bool inBreak: mode === "break"
     width: 270

@@ -619,7 +619,7 @@ int main(int argc, char *argv[])
                 pressKey(Qt::Key_Tab);
                 shoot(QStringLiteral("quit-unsaved-keyboard") + suffix);
                 const QQuickItem *focused = window.activeFocusItem();
-                if (!focused || focused->objectName() != QStringLiteral("confirmButton")) {
+                if (!focused || focused->objectName() != QStringLiteral("confirmArea")) {
                     std::fprintf(stderr, "Tab did not reach 仍然退出 in the quit question (at %s)\n",
                                  focused ? qPrintable(focused->objectName()) : "nothing");
                     ++failures;

@@ -38,5 +38,11 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         name: "chevron.right"; size: 10; color: TessaryTheme.withAlpha(button.tint, 0.8)
     }
-    MouseArea { id: area; anchors.fill: parent; cursorShape: Qt.PointingHandCursor; onClicked: button.clicked() }
+    PressableArea {
+        id: area
+        name: button.title
+        Accessible.description: button.detail
+        cornerRadius: button.radius
+        onActivated: button.clicked()
+    }
 }

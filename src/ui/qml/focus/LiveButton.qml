@@ -25,5 +25,10 @@ Rectangle {
         Label { text: button.title; size: 14; weight: Font.DemiBold; anchors.verticalCenter: parent.verticalCenter }
         Label { text: button.subtitle; size: 11; color: TessaryTheme.secondaryText; anchors.verticalCenter: parent.verticalCenter }
     }
-    MouseArea { id: area; anchors.fill: parent; cursorShape: Qt.PointingHandCursor; onClicked: button.clicked() }
+    PressableArea {
+        id: area
+        name: button.title + (button.subtitle !== "" ? "，" + button.subtitle : "")
+        cornerRadius: button.radius
+        onActivated: button.clicked()
+    }
 }

@@ -65,22 +65,14 @@ Popup {
                 Layout.preferredWidth: 1
                 implicitHeight: 42
                 radius: 13
-                activeFocusOnTab: true
-                Accessible.role: Accessible.Button
-                Accessible.name: dialog.confirmText
-                Accessible.onPressAction: confirmButton.activate()
-                Keys.onSpacePressed: confirmButton.activate()
-                Keys.onReturnPressed: confirmButton.activate()
-                Keys.onEnterPressed: confirmButton.activate()
-                FocusRing { cornerRadius: confirmButton.radius }
-                function activate() { dialog.confirmed(); dialog.close() }
                 color: TessaryTheme.withAlpha(TessaryTheme.coral, confirmArea.pressed ? 0.8 : 1)
                 Label { anchors.centerIn: parent; text: dialog.confirmText; size: 14; weight: Font.DemiBold; color: "white" }
-                MouseArea {
+                PressableArea {
                     id: confirmArea
-                    anchors.fill: parent
-                    cursorShape: Qt.PointingHandCursor
-                    onClicked: confirmButton.activate()
+                    objectName: "confirmArea"
+                    name: dialog.confirmText
+                    cornerRadius: confirmButton.radius
+                    onActivated: { dialog.confirmed(); dialog.close() }
                 }
             }
         }

@@ -17,16 +17,6 @@ Rectangle {
     opacity: enabled ? 1 : 0.45
     scale: area.pressed ? 0.98 : 1
     Behavior on scale { NumberAnimation { duration: 120; easing.type: Easing.OutQuad } }
-    // Reached with Tab, pressed with Space or Enter, and a button to a screen reader (Qt 6.4's
-    // press action needs the handler).
-    activeFocusOnTab: enabled
-    Accessible.role: Accessible.Button
-    Accessible.name: text
-    Accessible.onPressAction: clicked()
-    Keys.onSpacePressed: clicked()
-    Keys.onReturnPressed: clicked()
-    Keys.onEnterPressed: clicked()
-    FocusRing { cornerRadius: button.radius }
 
     Row {
         id: row
@@ -35,10 +25,5 @@ Rectangle {
         Symbol { name: button.symbol; visible: button.symbol !== ""; size: 14; color: TessaryTheme.onAccent; anchors.verticalCenter: parent.verticalCenter }
         Label { text: button.text; size: 15; weight: Font.DemiBold; color: TessaryTheme.onAccent; anchors.verticalCenter: parent.verticalCenter }
     }
-    MouseArea {
-        id: area
-        anchors.fill: parent
-        cursorShape: Qt.PointingHandCursor
-        onClicked: button.clicked()
-    }
+    PressableArea { id: area; name: button.text; cornerRadius: button.radius; onActivated: button.clicked() }
 }

@@ -1,8 +1,8 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tessary.Ui
 
-// Quiet action button: 14 pt medium on a faint fill with a hairline outline.
+// Quiet action button: 14 pt medium on a faint fill with a hairline outline; an icon-only one
+// is named by its tooltip.
 Rectangle {
     id: button
     property string text
@@ -19,16 +19,6 @@ Rectangle {
     border.color: TessaryTheme.hairline
     border.width: 1
     opacity: enabled ? 1 : 0.45
-    // Reached with Tab, pressed with Space or Enter, and a button to a screen reader (Qt 6.4's
-    // press action needs the handler); an icon-only button is named by its tooltip.
-    activeFocusOnTab: enabled
-    Accessible.role: Accessible.Button
-    Accessible.name: text !== "" ? text : toolTip
-    Accessible.onPressAction: clicked()
-    Keys.onSpacePressed: clicked()
-    Keys.onReturnPressed: clicked()
-    Keys.onEnterPressed: clicked()
-    FocusRing { cornerRadius: button.radius }
 
     Row {
         id: row
@@ -37,14 +27,11 @@ Rectangle {
         Symbol { name: button.symbol; visible: button.symbol !== ""; size: 13; color: button.textColor; anchors.verticalCenter: parent.verticalCenter }
         Label { text: button.text; visible: button.text !== ""; size: 14; weight: Font.Medium; color: button.textColor; anchors.verticalCenter: parent.verticalCenter }
     }
-    MouseArea {
+    PressableArea {
         id: area
-        anchors.fill: parent
-        hoverEnabled: true
-        cursorShape: Qt.PointingHandCursor
-        onClicked: button.clicked()
-        ToolTip.visible: button.toolTip !== "" && containsMouse
-        ToolTip.text: button.toolTip
-        ToolTip.delay: 500
+        name: button.text !== "" ? button.text : button.toolTip
+        toolTip: button.toolTip
+        cornerRadius: button.radius
+        onActivated: button.clicked()
     }
 }

@@ -350,13 +350,10 @@ namespace {
 
 class Decoder {
 public:
-    explicit Decoder(std::string_view text) : m_own(text), m_in(m_own) {}
-    // Reads records out of a larger text another reader walks.
-    explicit Decoder(JsonReader &reader) : m_own(std::string_view()), m_in(reader) {}
+    explicit Decoder(std::string_view text) : m_in(text) {}
 
     std::string error;
 
-    bool readSessions(QList<StudySession> &out) { return sessions(out); }
     bool readDeviceFile(DeviceFile &out) { return deviceFile(out); }
 
     bool document(PersistedData &out)
@@ -393,8 +390,7 @@ public:
     }
 
 private:
-    JsonReader m_own;
-    JsonReader &m_in;
+    JsonReader m_in;
 
     bool fail(std::string_view where, std::string_view why)
     {
@@ -852,13 +848,6 @@ private:
 
 } // namespace
 
-bool decodeSessions(JsonReader &in, QList<StudySession> &out, std::string &error)
-{
-    Decoder decoder(in);
-    const bool ok = decoder.readSessions(out);
-    error = std::move(decoder.error);
-    return ok;
-}
 
 bool encodeDeviceFile(const DeviceFile &file, const DocumentSink &sink, size_t chunkBytes)
 {
@@ -918,47 +907,33 @@ void encodeDeviceFile(const DeviceFile &file, std::string &out)
     });
 }
 
+namespace {
+// Checks the UTF-8 once, then reads the whole text with `read`; the value or why not.
+template <typename T, typename Read>
+std::pair<std::optional<T>, std::string> decodeWhole(std::string_view bytes, const char *notUtf8, Read read)
+{
+    if (!simdjson::validate_utf8(bytes.data(), bytes.size()))
+        return {std::nullopt, notUtf8};
+    T value;
+    Decoder decoder(bytes);
+    if (!read(decoder, value))
+        return {std::nullopt, std::move(decoder.error)};
+    return {std::move(value), {}};
+}
+} // namespace
+
 DeviceFileResult decodeDeviceFile(std::string_view bytes)
 {
-    DeviceFileResult result;
-    if (!simdjson::validate_utf8(bytes.data(), bytes.size())) {
-        result.error = "not valid UTF-8";
-        return result;
-    }
-    DeviceFile file;
-    Decoder decoder(bytes);
-    if (!decoder.readDeviceFile(file)) {
-        result.error = std::move(decoder.error);
-        return result;
-    }
-    result.file = std::move(file);
-    return result;
-}
-
-void encodeSessions(JsonWriter &w, const QList<StudySession> &sessions)
-{
-    std::string scratch;
-    w.beginArray();
-    for (const auto &s : sessions)
-        encodeSession(w, s, scratch);
-    w.endArray();
+    auto [file, error] = decodeWhole<DeviceFile>(bytes, "not valid UTF-8",
+                                                 [](Decoder &d, DeviceFile &f) { return d.readDeviceFile(f); });
+    return {std::move(file), std::move(error)};
 }
 
 DecodeResult decodeDocument(std::string_view bytes)
 {
-    DecodeResult result;
-    if (!simdjson::validate_utf8(bytes.data(), bytes.size())) {
-        result.error = "the document is not valid UTF-8";
-        return result;
-    }
-    PersistedData data;
-    Decoder decoder(bytes);
-    if (!decoder.document(data)) {
-        result.error = std::move(decoder.error);
-        return result;
-    }
-    result.data = std::move(data);
-    return result;
+    auto [data, error] = decodeWhole<PersistedData>(bytes, "the document is not valid UTF-8",
+                                                    [](Decoder &d, PersistedData &p) { return d.document(p); });
+    return {std::move(data), std::move(error)};
 }
 
 } // namespace tessary

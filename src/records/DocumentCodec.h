@@ -45,13 +45,6 @@ struct DecodeResult {
 // keys that are absent or null stay absent; unknown keys are ignored. Never throws.
 DecodeResult decodeDocument(std::string_view bytes);
 
-class JsonReader;
-class JsonWriter;
-// The archive's records alone, as an array, for files that carry them beside other members
-// (the device files of sync): the same keys and the same strictness as in the document.
-void encodeSessions(JsonWriter &w, const QList<StudySession> &sessions);
-bool decodeSessions(JsonReader &in, QList<StudySession> &out, std::string &error);
-
 // A device file of sync: the same strictness as the document, keys sorted; to a sink in pieces
 // like the document, or whole into a string.
 bool encodeDeviceFile(const DeviceFile &file, const DocumentSink &sink, size_t chunkBytes = size_t(1) << 20);

@@ -144,7 +144,7 @@ int main(int argc, char *argv[])
 
     {
         Screens s(sessions);
-        std::printf("archive: %d sessions, software renderer, 1180 x 790\n", sessions);
+        std::printf("archive: %d sessions, software renderer (the application's default), 1180 x 790\n", sessions);
         std::vector<double> insights, history;
         for (int round = 0; round < 15; ++round) {
             insights.push_back(untilFrame(s.window, [&] { s.store().setSelectedSection(int(AppSection::insights)); }));

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # CPU of the real binary during a round with the main window minimised and the floating
-# countdown open, on a private X server with openbox and the software renderer; the same
+# countdown open, on a private X server with openbox and the default renderer; the same
 # figure with the main window shown, and idle before the round, for comparison.
 #   bench/floating.sh [path/to/tessary] [seconds per figure, default 60]
 set -euo pipefail

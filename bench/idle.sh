@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Frames drawn and CPU used by the real binary under Xvfb (software renderer, empty archive,
+# Frames drawn and CPU used by the real binary under Xvfb (its default renderer, empty archive,
 # window shown, no sound): 30 idle seconds, then 30 seconds of a running round started with
 # `tessary --start`. Resident memory at the end of the idle part.
 #   bench/idle.sh [path/to/tessary]
@@ -11,7 +11,7 @@ trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 Xvfb :96 -screen 0 1400x900x24 >/dev/null 2>&1 & xvfb=$!
 sleep 1
 export DISPLAY=:96 HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
-  XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" QT_QUICK_BACKEND=software
+  XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$TMPDIR" "$HOME"
 export QT_LOGGING_RULES="tessary.startup=true;tessary.frames=true"
 "$bin" >"$work/log" 2>&1 & app=$!
@@ -36,6 +36,7 @@ measure() { # label
   f1=$(frames); t1=$(cpu)
   echo "$1: $((f1 - f0)) frames in 30 s, CPU $(echo "scale=4; $(used "$t0" "$t1") * 100 / 30000000000" | bc) % of one core"
 }
+grep -o "renderer: .*" "$work/log"
 measure "idle"
 echo "resident memory: $(( $(awk '/VmRSS/ {print $2}' /proc/$app/status) / 1024 )) MB"
 "$bin" --start || { echo "tessary --start failed"; exit 1; }

@@ -4,7 +4,8 @@
 # over 11 minutes, so the window holds ten cheap rescans and one full read of every file.
 #   bench/sync-idle.sh [path/to/tessary] [seconds]
 set -euo pipefail
-bin="${1:-$(dirname "$0")/../build/src/app/tessary}"
+here="$(cd "$(dirname "$0")" && pwd)"
+bin="${1:-$here/../build/src/app/tessary}"
 seconds="${2:-660}"
 work=$(mktemp -d)
 app= xvfb=
@@ -15,34 +16,9 @@ export DISPLAY=:95 HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME=
   XDG_STATE_HOME="$work/state" XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$TMPDIR" "$HOME" "$work/data/Tessary" "$work/sync/Tessary/devices"
 # Two archives of 10,000 rounds: this computer's document (no sync yet) and the other's file.
-python3 - "$work" <<'PY'
-import json, sys, uuid
-work = sys.argv[1]
-def rounds(n, base, device=None):
-    out = []
-    for i in range(n):
-        t = base - i * 4 * 3600
-        iso = lambda s: __import__("time").strftime("%Y-%m-%dT%H:%M:%SZ", __import__("time").gmtime(s))
-        r = {"completed": i % 3 != 0, "endEnergy": 3, "endedAt": iso(t + 1500),
-             "events": [{"date": iso(t + 60 * k), "elapsedSeconds": 60 * k, "id": str(uuid.uuid4()).upper(),
-                         "kind": "mindWander"} for k in range(10)],
-             "focusRating": 4, "focusedSeconds": 1500, "id": str(uuid.uuid4()).upper(),
-             "microBreakSeconds": 10, "note": "状态不错", "plannedMinutes": 25, "reminderMaximumMinutes": 5,
-             "reminderMinimumMinutes": 3, "startEnergy": 4, "startedAt": iso(t), "taskName": "阅读"}
-        if device:
-            r["origin"] = {"added": i + 1, "device": device}
-        out.append(r)
-    return out
-settings = {"autoPlayMusic": False, "completionSound": "Glass", "microBreakSeconds": 10, "musicSource": "整个资料库",
-            "playlistName": "", "reminderMaximumMinutes": 5, "reminderMinimumMinutes": 3, "reminderSound": "Ping",
-            "selectedDurationMinutes": 25, "showNextReminder": False}
-json.dump({"sessions": rounds(10000, 1796000000), "settings": settings},
-          open(f"{work}/data/Tessary/focus-data.json", "w"), ensure_ascii=False)
-other = str(uuid.uuid4()).upper()
-json.dump({"clears": [], "clock": 1, "deviceId": other, "deviceName": "笔记本", "format": 1, "sequence": 10000,
-           "sessions": rounds(10000, 1796100000, other), "tombstones": []},
-          open(f"{work}/sync/Tessary/devices/{other}.json", "w"), ensure_ascii=False)
-PY
+other=$(cat /proc/sys/kernel/random/uuid | tr a-z A-Z)
+"$here/make-archive.py" "$work/data/Tessary/focus-data.json" 10000
+"$here/make-archive.py" "$work/sync/Tessary/devices/$other.json" 10000 --device "$other" --newest 1796100000
 export QT_LOGGING_RULES="tessary.startup=true"
 "$bin" --sync-folder "$work/sync" >"$work/log" 2>&1 & app=$!
 while ! grep -q "first frame" "$work/log"; do

@@ -30,6 +30,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QQmlEngine>
+#include <QQuickWindow>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -129,6 +130,11 @@ int main(int argc, char *argv[])
             qgetenv("XDG_SESSION_TYPE"), qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
         !platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
+    // The software renderer by default: for screens that redraw a ring once a second it costs
+    // less than half the memory of OpenGL and starts faster (bench/memory.sh). QT_QUICK_BACKEND
+    // (e.g. "rhi") still chooses.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QApplication::setApplicationDisplayName(QStringLiteral("汀禾"));

@@ -17,9 +17,12 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <malloc.h>
 
 namespace tessary::ui {
 
@@ -55,13 +58,29 @@ QIcon WindowController::applicationIcon()
 }
 
 WindowController::WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent)
-    : QObject(parent), m_engine(engine), m_store(store), m_updater(updater), m_floating(new FloatingTimer(engine, this))
+    : QObject(parent), m_engine(engine), m_store(store), m_updater(updater), m_floating(new FloatingTimer(engine, this)), m_memoryRelease(new QTimer(this))
 {
     connect(m_floating, &FloatingTimer::restoreRequested, this, &WindowController::restoreMainWindow);
+    // After a screen is left or the window hidden, once the unloaded items have been deleted.
+    m_memoryRelease->setSingleShot(true);
+    m_memoryRelease->setInterval(1500);
+    connect(m_memoryRelease, &QTimer::timeout, this, &WindowController::releaseMemory);
+    connect(&m_store, &AppStore::selectedSectionChanged, m_memoryRelease, qOverload<>(&QTimer::start));
     // Opening an open panel or dismissing a closed one does nothing, so the rule can run on
     // every change of what it reads.
     connect(&m_store, &AppStore::phaseChanged, this, [this] { updateFloatingTimerVisibility(); });
     connect(&m_store, &AppStore::settingsChanged, this, [this] { updateFloatingTimerVisibility(); });
+}
+
+void WindowController::releaseMemory()
+{
+    // A day in the tray should not keep a screen's worth of items, scripts and textures: the
+    // unloaded items are gone by now (deleted from the event loop), so their script objects can
+    // be collected, the hidden window's scene graph dropped, and the freed heap given back.
+    m_engine.collectGarbage();
+    if (m_mainWindow && !m_mainWindow->isVisible())
+        m_mainWindow->releaseResources();
+    malloc_trim(0);
 }
 
 WindowController::~WindowController()
@@ -88,11 +107,16 @@ bool WindowController::createMainWindow(bool inBackground)
     m_mainWindow->setObjectName(QLatin1String(kMainWindowName));
     trackMainWindow();
     // For start-up measurements: QT_LOGGING_RULES="tessary.startup=true".
-    connect(m_mainWindow, &QQuickWindow::frameSwapped, this, [] {
+    connect(m_mainWindow, &QQuickWindow::frameSwapped, this, [this] {
         static bool reported = false;
         if (!reported) {
             reported = true;
-            qCInfo(lcStartup).noquote() << "first frame";
+            // Which renderer drew it, so a benchmark can say what it measured.
+            const auto api = m_mainWindow->rendererInterface()->graphicsApi();
+            qCInfo(lcStartup).noquote() << "first frame, renderer:"
+                                        << (api == QSGRendererInterface::Software ? "software"
+                                            : api == QSGRendererInterface::OpenGL ? "OpenGL"
+                                                                                  : "other");
         }
     });
     if (lcFrames().isInfoEnabled())
@@ -141,10 +165,12 @@ void WindowController::trackMainWindow()
         m_mainWindowMinimised = minimised;
         updateFloatingTimerVisibility(minimised);
     });
-    // Closed (to the tray): the panel goes with it.
+    // Closed (to the tray): the panel goes with it, and so does what the screens held.
     connect(m_mainWindow, &QWindow::visibleChanged, this, [this](bool visible) {
-        if (!visible)
+        if (!visible) {
             m_floating->dismiss();
+            m_memoryRelease->start();
+        }
     });
 }
 

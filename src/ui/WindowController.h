@@ -12,6 +12,8 @@ class QMenu;
 class QQmlEngine;
 class QSystemTrayIcon;
 
+class QTimer;
+
 namespace tessary {
 class AppStore;
 }
@@ -56,6 +58,7 @@ private:
     void trackMainWindow();
     bool createTray();
     void waitForTrayOrShow();
+    void releaseMemory();
     void updateTrayIcon();
     void rebuildContextMenu();
     void togglePopup();
@@ -67,6 +70,7 @@ private:
     QPointer<QQuickWindow> m_mainWindow;
     QPointer<QQuickWindow> m_popup;
     FloatingTimer *m_floating;
+    QTimer *m_memoryRelease;
     bool m_mainWindowMinimised = false;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_menu = nullptr;

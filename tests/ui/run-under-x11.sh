@@ -17,6 +17,6 @@ wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"
 for _ in $(seq 600); do wm_up && break; sleep 0.05; done
 # Without the window manager every case would fail on activation; say so instead.
 wm_up || { echo "openbox did not start"; cat "$work/wm.log"; exit 1; }
-export XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb QT_QUICK_BACKEND=software
+export XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 "$@"

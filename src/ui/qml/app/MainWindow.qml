@@ -13,6 +13,11 @@ Window {
     minimumHeight: 720
     visible: true
     color: TessaryTheme.background
-    ContentView { anchors.fill: parent }
+    // Hidden to the tray, the window keeps no screens; shown again, they are made from the store.
+    Loader {
+        anchors.fill: parent
+        active: window.visible
+        sourceComponent: ContentView {}
+    }
     Shortcut { sequence: StandardKey.Quit; context: Qt.ApplicationShortcut; onActivated: Qt.quit() }
 }

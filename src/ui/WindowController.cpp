@@ -276,6 +276,9 @@ void WindowController::togglePopup()
         m_popup->hide();
         return;
     }
+    // The click on the tray icon that took focus from the open popup closed it already.
+    if (m_popupClosedByFocusLoss.isValid() && m_popupClosedByFocusLoss.elapsed() < 400)
+        return;
 
     if (!m_popup) {
         QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/qt/qml/Tessary/Ui/qml/app/MenuBarView.qml")));
@@ -285,7 +288,22 @@ void WindowController::togglePopup()
             return;
         }
         m_popup = new QQuickWindow();
-        m_popup->setFlags(Qt::Popup | Qt::FramelessWindowHint);
+        // A tool window rather than a Qt popup: a screen reader sees no popup window of Qt
+        // Quick, and this one closes itself when it loses focus (a click anywhere else).
+        m_popup->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        m_popup->setTitle(QStringLiteral("汀禾托盘菜单"));
+        connect(m_popup, &QWindow::activeChanged, this, [this] {
+            if (m_popup->isActive())
+                m_popupWasActive = true;
+            else if (m_popupWasActive && m_popup->isVisible()) {
+                m_popup->hide();
+                m_popupClosedByFocusLoss.start();
+            }
+        });
+        connect(m_popup, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible)
+                m_popupWasActive = false;
+        });
         m_popup->setColor(Qt::transparent);
         item->setParentItem(m_popup->contentItem());
         m_popup->resize(int(item->width()), int(item->implicitHeight()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QObject>
@@ -69,6 +70,8 @@ private:
     updates::AppUpdater &m_updater;
     QPointer<QQuickWindow> m_mainWindow;
     QPointer<QQuickWindow> m_popup;
+    bool m_popupWasActive = false;
+    QElapsedTimer m_popupClosedByFocusLoss;
     FloatingTimer *m_floating;
     QTimer *m_memoryRelease;
     bool m_mainWindowMinimised = false;

@@ -71,10 +71,14 @@ Rectangle {
                     anchors.rightMargin: 12
                     anchors.verticalCenter: parent.verticalCenter
                 }
-                MouseArea {
-                    anchors.fill: parent
-                    cursorShape: Qt.PointingHandCursor
-                    onClicked: AppStore.selectedSection = index
+                PressableArea {
+                    name: modelData.title
+                    description: index === 0 && AppStore.isSessionActive ? "一轮专注正在进行" : ""
+                    accessibleRole: Accessible.PageTab
+                    checkable: true
+                    checked: selected
+                    cornerRadius: parent.radius
+                    onActivated: AppStore.selectedSection = index
                 }
             }
         }
@@ -110,7 +114,11 @@ Rectangle {
                     size: 11; weight: Font.DemiBold
                 }
             }
-            MouseArea { anchors.fill: parent; cursorShape: Qt.PointingHandCursor; onClicked: AppStore.toggleAppearance() }
+            PressableArea {
+                name: appearance.light ? "切换到夜间模式" : "切换到日间模式"
+                cornerRadius: parent.radius
+                onActivated: AppStore.toggleAppearance()
+            }
         }
 
         UpdateNoticeView {

@@ -26,6 +26,10 @@ Item {
         color: TessaryTheme.dark ? Qt.rgba(0.09, 0.13, 0.14, 0.92) : Qt.rgba(1, 1, 1, 0.92)
         border.color: TessaryTheme.hairline
         border.width: 1
+        // A screen reader hears it as it appears.
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: toast.message
+        Accessible.ignored: toast.message === ""
         Row {
             id: row
             anchors.centerIn: parent

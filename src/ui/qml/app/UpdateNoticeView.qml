@@ -28,5 +28,10 @@ Rectangle {
             Label { width: parent.width; text: "点击查看并更新"; size: 10; color: TessaryTheme.secondaryText }
         }
     }
-    MouseArea { id: area; anchors.fill: parent; cursorShape: Qt.PointingHandCursor; onClicked: Updater.checkForUpdates() }
+    PressableArea {
+        id: area
+        name: "新版本 v" + Updater.deferredVersion + "，点击查看并更新"
+        cornerRadius: notice.radius
+        onActivated: Updater.checkForUpdates()
+    }
 }

@@ -42,7 +42,7 @@ DialogCard {
                     Symbol { name: "trash.fill"; size: 13; color: "white"; anchors.verticalCenter: parent.verticalCenter }
                     Label { text: "确认放弃"; size: 13; weight: Font.DemiBold; color: "white"; anchors.verticalCenter: parent.verticalCenter }
                 }
-                MouseArea { id: confirmArea; anchors.fill: parent; onClicked: dialog.confirmRequested() }
+                PressableArea { id: confirmArea; name: "确认放弃"; cornerRadius: parent.radius; onActivated: dialog.confirmRequested() }
             }
         }
     }

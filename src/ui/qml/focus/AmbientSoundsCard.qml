@@ -50,6 +50,8 @@ TessaryCard {
                     anchors.verticalCenter: parent.verticalCenter
                     checked: Settings.ambientFollowsFocus
                     onToggled: Settings.ambientFollowsFocus = checked
+                    Accessible.name: "随专注播放"
+                    Accessible.description: "开始专注时自动播放，暂停、结束或放弃时自动停下"
                     ToolTip.visible: hovered
                     ToolTip.text: "开始专注时自动播放，暂停、结束或放弃时自动停下"
                 }
@@ -64,6 +66,7 @@ TessaryCard {
                     from: 0; to: 1
                     value: Settings.ambientMasterVolume
                     onMoved: Settings.ambientMasterVolume = value
+                    Accessible.name: "环境音总音量"
                     ToolTip.visible: hovered
                     ToolTip.text: "环境音总音量"
                 }
@@ -125,13 +128,15 @@ TessaryCard {
                                 anchors.verticalCenter: parent.verticalCenter
                                 name: "checkmark.circle.fill"; size: 12; color: tile.tint
                             }
-                            MouseArea {
-                                anchors.fill: parent
-                                hoverEnabled: true
-                                cursorShape: Qt.PointingHandCursor
-                                onClicked: AppStore.toggleAmbientSound(tile.modelData.id)
-                                ToolTip.visible: containsMouse
-                                ToolTip.text: tile.on ? "移出混音" : "加入混音"
+                            PressableArea {
+                                name: tile.modelData.title
+                                description: tile.modelData.description + "；" + (tile.on ? "已加入混音" : "未加入混音")
+                                accessibleRole: Accessible.CheckBox
+                                checkable: true
+                                checked: tile.on
+                                toolTip: tile.on ? "移出混音" : "加入混音"
+                                cornerRadius: 8
+                                onActivated: AppStore.toggleAmbientSound(tile.modelData.id)
                             }
                         }
                         TessarySlider {
@@ -142,6 +147,7 @@ TessaryCard {
                             opacity: tile.on ? 1 : 0.35
                             value: Settings.revision, Settings.ambientVolume(tile.modelData.id)
                             onMoved: AppStore.setAmbientVolume(value, tile.modelData.id)
+                            Accessible.name: tile.modelData.title + "音量"
                         }
                     }
                 }

@@ -83,6 +83,7 @@ Item {
             TextField {
                 width: parent.width
                 placeholderText: "例如：30 分钟后开始费力，做题比看课更容易保持注意…"
+                Accessible.name: "一句话记录（可选）"
                 text: sheet.note
                 onTextEdited: sheet.note = text
                 font.family: TessaryTheme.fontFamily

@@ -47,6 +47,7 @@ TessaryCard {
                 TessaryComboBox {
                     id: picker
                     objectName: "taskPicker"
+                    label: "本轮任务"
                     Layout.fillWidth: true
                     model: ["未分类"].concat(Settings.taskNames)
                     currentIndex: AppStore.selectedTaskName === "" ? 0 : Math.max(0, Settings.taskNames.indexOf(AppStore.selectedTaskName) + 1)
@@ -67,6 +68,7 @@ TessaryCard {
                     Layout.fillWidth: true
                     implicitHeight: 36
                     placeholderText: "例如：力扣、AI 学习"
+                    Accessible.name: "新任务名称"
                     text: card.newTaskName
                     onTextEdited: card.newTaskName = text
                     onAccepted: card.commitNewTask()
@@ -105,7 +107,13 @@ TessaryCard {
                         radius: 10
                         color: current ? TessaryTheme.mint : TessaryTheme.faint(0.07)
                         Label { anchors.centerIn: parent; text: modelData; size: 13; color: parent.current ? TessaryTheme.onAccent : TessaryTheme.primaryText }
-                        MouseArea { anchors.fill: parent; onClicked: Settings.selectedDurationMinutes = modelData }
+                        PressableArea {
+                            name: modelData + " 分钟"
+                            checkable: true
+                            checked: parent.current
+                            cornerRadius: parent.radius
+                            onActivated: Settings.selectedDurationMinutes = modelData
+                        }
                     }
                 }
                 Rectangle {
@@ -114,6 +122,7 @@ TessaryCard {
                     radius: 10
                     color: TessaryTheme.faint(0.07)
                     border.color: TessaryTheme.hairline
+                    FocusRing { cornerRadius: 10; visible: minutesField.activeFocus }
                     TextInput {
                         id: minutesField
                         anchors.left: parent.left
@@ -126,6 +135,12 @@ TessaryCard {
                         font.pixelSize: 13
                         validator: IntValidator { bottom: 1; top: 1440 }
                         selectByMouse: true
+                        activeFocusOnTab: true
+                        Keys.onUpPressed: if (Settings.selectedDurationMinutes < 1440) Settings.selectedDurationMinutes += 1
+                        Keys.onDownPressed: if (Settings.selectedDurationMinutes > 1) Settings.selectedDurationMinutes -= 1
+                        Accessible.role: Accessible.EditableText
+                        Accessible.name: "自定义专注时长（分钟）"
+                        Accessible.description: "上下方向键增减一分钟"
                         onEditingFinished: if (acceptableInput) Settings.selectedDurationMinutes = parseInt(text)
                     }
                     Column {
@@ -135,12 +150,12 @@ TessaryCard {
                         anchors.verticalCenter: parent.verticalCenter
                         spacing: 1
                         StepButton {
-                            height: 15; symbol: "plus"
+                            height: 15; symbol: "plus"; name: "专注时长加一分钟"; tabStop: false
                             enabled: Settings.selectedDurationMinutes < 1440
                             onClicked: Settings.selectedDurationMinutes = Settings.selectedDurationMinutes + 1
                         }
                         StepButton {
-                            height: 15; symbol: "minus"
+                            height: 15; symbol: "minus"; name: "专注时长减一分钟"; tabStop: false
                             enabled: Settings.selectedDurationMinutes > 1
                             onClicked: Settings.selectedDurationMinutes = Settings.selectedDurationMinutes - 1
                         }
@@ -164,13 +179,13 @@ TessaryCard {
                 spacing: 8
                 MinuteStepper {
                     Layout.fillWidth: true
-                    title: "最早"; value: Settings.reminderMinimumMinutes; from: 1; to: 60
+                    title: "最早"; spokenTitle: "最早提示"; value: Settings.reminderMinimumMinutes; from: 1; to: 60
                     onEdited: (v) => Settings.reminderMinimumMinutes = v
                 }
                 Symbol { name: "arrow.right"; size: 13; color: TessaryTheme.secondaryText }
                 MinuteStepper {
                     Layout.fillWidth: true
-                    title: "最晚"; value: Settings.reminderMaximumMinutes
+                    title: "最晚"; spokenTitle: "最晚提示"; value: Settings.reminderMaximumMinutes
                     from: Math.min(Math.max(Settings.reminderMinimumMinutes, 1), 90); to: 90
                     onEdited: (v) => Settings.reminderMaximumMinutes = v
                 }
@@ -182,10 +197,17 @@ TessaryCard {
             Layout.fillWidth: true
             spacing: 8
             ControlLabel { Layout.fillWidth: true; title: "开始前精力"; value: card.energyLabel() }
-            RowLayout {
+            ScaleArea {
                 Layout.fillWidth: true
+                implicitHeight: 30
                 enabled: !card.active
                 opacity: enabled ? 1 : 0.45
+                name: "开始前精力"
+                description: card.energyLabel()
+                value: AppStore.currentStartEnergy
+                onPicked: (n) => AppStore.currentStartEnergy = n
+              RowLayout {
+                anchors.fill: parent
                 spacing: 4
                 Repeater {
                     model: 5
@@ -203,6 +225,7 @@ TessaryCard {
                         MouseArea { anchors.fill: parent; onClicked: AppStore.currentStartEnergy = index + 1 }
                     }
                 }
+              }
             }
         }
 

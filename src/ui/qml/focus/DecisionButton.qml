@@ -41,7 +41,7 @@ Rectangle {
     PressableArea {
         id: area
         name: button.title
-        Accessible.description: button.detail
+        description: button.detail
         cornerRadius: button.radius
         onActivated: button.clicked()
     }

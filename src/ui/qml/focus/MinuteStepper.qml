@@ -5,6 +5,7 @@ import Tessary.Ui
 Rectangle {
     id: stepper
     property string title
+    property string spokenTitle: title
     property int value
     property int from: 1
     property int to: 60
@@ -13,6 +14,12 @@ Rectangle {
     implicitHeight: 58
     radius: 12
     color: TessaryTheme.faint(0.05)
+    StepperArea {
+        name: stepper.spokenTitle + "（分钟）"
+        value: stepper.value; from: stepper.from; to: stepper.to
+        cornerRadius: stepper.radius
+        onEdited: (v) => stepper.edited(v)
+    }
 
     Column {
         anchors.left: parent.left
@@ -30,7 +37,7 @@ Rectangle {
         anchors.rightMargin: 8
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
-        StepButton { symbol: "plus"; enabled: stepper.value < stepper.to; onClicked: stepper.edited(Math.min(stepper.to, stepper.value + 1)) }
-        StepButton { symbol: "minus"; enabled: stepper.value > stepper.from; onClicked: stepper.edited(Math.max(stepper.from, stepper.value - 1)) }
+        StepButton { symbol: "plus"; name: stepper.spokenTitle + "加一分钟"; tabStop: false; enabled: stepper.value < stepper.to; onClicked: stepper.edited(Math.min(stepper.to, stepper.value + 1)) }
+        StepButton { symbol: "minus"; name: stepper.spokenTitle + "减一分钟"; tabStop: false; enabled: stepper.value > stepper.from; onClicked: stepper.edited(Math.max(stepper.from, stepper.value - 1)) }
     }
 }

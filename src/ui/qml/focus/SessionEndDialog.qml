@@ -38,14 +38,12 @@ DialogCard {
             Symbol {
                 Layout.alignment: Qt.AlignTop
                 name: "xmark"; size: 14; color: TessaryTheme.secondaryText
-                MouseArea {
-                    anchors.fill: parent
+                PressableArea {
                     anchors.margins: -6
-                    hoverEnabled: true
-                    onClicked: dialog.continueRequested()
-                    ToolTip.visible: containsMouse
-                    ToolTip.text: "继续专注"
-                    ToolTip.delay: 500
+                    name: "继续专注"
+                    toolTip: "继续专注"
+                    cornerRadius: 8
+                    onActivated: dialog.continueRequested()
                 }
             }
         }
@@ -65,7 +63,7 @@ DialogCard {
         Label {
             Layout.alignment: Qt.AlignHCenter
             text: "返回继续专注"; size: 11; color: TessaryTheme.secondaryText
-            MouseArea { anchors.fill: parent; onClicked: dialog.continueRequested() }
+            PressableArea { name: "返回继续专注"; cornerRadius: 6; onActivated: dialog.continueRequested() }
         }
     }
 }

@@ -7,6 +7,7 @@ Rectangle {
     property string symbol
     // What a screen reader says; the steppers name what they change.
     property string name: symbol === "minus" ? "减少" : "增加"
+    property alias tabStop: area.tabStop
     signal clicked()
     width: 22; height: 20; radius: 6
     color: TessaryTheme.faint(area.pressed ? 0.14 : 0.08)

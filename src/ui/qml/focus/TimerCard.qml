@@ -44,6 +44,9 @@ TessaryCard {
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: Views.timerText(card.phase, Settings.selectedDurationMinutes, AppStore.remainingSeconds, AppStore.breakRemainingSeconds)
                     size: 55; weight: Font.Bold
+                    // Read with what it counts: "高等数学 · 净专注剩余 47:46".
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: Views.timerCaption(card.phase, card.task) + " " + text
                 }
                 Label {
                     anchors.horizontalCenter: parent.horizontalCenter

@@ -64,6 +64,7 @@ Popup {
             Label { text: "任务"; size: 12; weight: Font.DemiBold }
             TessaryComboBox {
                 objectName: "editTask"
+                label: "任务"
                 Layout.fillWidth: true
                 model: sheet.tasks
                 currentIndex: Math.max(0, sheet.tasks.indexOf(sheet.task === "" ? "未分类" : sheet.task))

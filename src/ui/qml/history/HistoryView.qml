@@ -125,6 +125,7 @@ ListView {
         }
         MenuItem {
             objectName: "editRowItem"
+            text: "编辑这条记录"
             implicitHeight: 32
             contentItem: Row {
                 spacing: 8
@@ -137,6 +138,7 @@ ListView {
         }
         MenuItem {
             objectName: "deleteRowItem"
+            text: "删除这条记录"
             implicitHeight: 32
             contentItem: Row {
                 spacing: 8

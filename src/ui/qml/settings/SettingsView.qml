@@ -46,6 +46,8 @@ Flickable {
             Label { width: parent.width; visible: text !== ""; text: switchRow.detail; size: 10; color: TessaryTheme.secondaryText; wrapMode: Text.WordWrap; elide: Text.ElideNone }
         }
         TessarySwitch {
+            Accessible.name: switchRow.title
+            Accessible.description: switchRow.detail
             checked: switchRow.checked
             opacity: enabled ? 1 : 0.45
             onToggled: switchRow.toggled(checked)
@@ -99,6 +101,7 @@ Flickable {
                         title: "最早响起"; detail: "每次提示后重新随机"
                         ValueStepper {
                             objectName: "earliestStepper"
+                            name: "最早响起"
                             value: Settings.reminderMinimumMinutes; from: 1; to: 60; unit: " 分钟"
                             onEdited: (v) => Settings.reminderMinimumMinutes = v
                         }
@@ -107,6 +110,7 @@ Flickable {
                         title: "最晚响起"; detail: "必须晚于或等于最早时间"
                         ValueStepper {
                             objectName: "latestStepper"
+                            name: "最晚响起"
                             value: Settings.reminderMaximumMinutes
                             from: Math.max(1, Settings.reminderMinimumMinutes); to: 90; unit: " 分钟"
                             onEdited: (v) => Settings.reminderMaximumMinutes = v
@@ -115,6 +119,7 @@ Flickable {
                     SettingRow {
                         title: "微休息长度"; detail: "建议闭眼、松肩，不碰手机"
                         ValueStepper {
+                            name: "微休息长度"
                             value: Settings.microBreakSeconds; from: 5; to: 60; unit: " 秒"
                             onEdited: (v) => Settings.microBreakSeconds = v
                         }
@@ -122,6 +127,7 @@ Flickable {
                     SettingRow {
                         title: "提示音"; detail: "短促但不刺耳"
                         SoundPicker {
+                            label: "提示音"
                             options: Settings.reminderSoundOptions
                             current: Settings.reminderSound
                             onChosen: (sound) => Settings.reminderSound = sound
@@ -148,6 +154,7 @@ Flickable {
                         title: "音乐服务"; detail: "选择专注结束时控制的播放器"
                         TessaryComboBox {
                             objectName: "musicServicePicker"
+                            label: "音乐服务"
                             implicitWidth: 145
                             model: ["音乐播放器", "网易云音乐"]
                             currentIndex: view.netEase ? 1 : 0
@@ -164,6 +171,7 @@ Flickable {
                         title: "歌曲范围"; detail: "从资料库或指定列表中随机"
                         TessaryComboBox {
                             implicitWidth: 145
+                            label: "歌曲范围"
                             model: ["整个资料库", "指定播放列表"]
                             currentIndex: Settings.musicSourceIsPlaylist ? 1 : 0
                             onActivated: (i) => Settings.musicSourceIsPlaylist = i === 1
@@ -177,6 +185,7 @@ Flickable {
                             objectName: "playlistField"
                             Layout.fillWidth: true
                             placeholderText: "播放列表名称"
+                            Accessible.name: "播放列表名称"
                             text: Settings.playlistName
                             onTextEdited: Settings.playlistName = text
                         }
@@ -223,6 +232,7 @@ Flickable {
                         Field {
                             id: durationField
                             objectName: "durationField"
+                            Accessible.name: "默认时长（分钟）"
                             implicitWidth: 62
                             horizontalAlignment: Text.AlignHCenter
                             validator: IntValidator { bottom: 1; top: 1440 }
@@ -244,6 +254,7 @@ Flickable {
                         Label { text: "分钟"; size: 12; color: TessaryTheme.secondaryText; anchors.verticalCenter: parent.verticalCenter }
                         ValueStepper {
                             objectName: "durationStepper"
+                            name: "默认时长"
                             showsValue: false
                             value: Settings.selectedDurationMinutes; from: 1; to: 1440
                             onEdited: (v) => Settings.selectedDurationMinutes = v
@@ -252,6 +263,7 @@ Flickable {
                     SettingRow {
                         title: "结束提示音"; detail: "音乐开始前的完成信号"
                         SoundPicker {
+                            label: "结束提示音"
                             options: Settings.completionSoundOptions
                             current: Settings.completionSound
                             onChosen: (sound) => Settings.completionSound = sound
@@ -296,6 +308,7 @@ Flickable {
                             objectName: "newTaskField"
                             Layout.fillWidth: true
                             placeholderText: "新增任务名称"
+                            Accessible.name: "新增任务名称"
                             text: view.newManagedTaskName
                             onTextEdited: view.newManagedTaskName = text
                             onAccepted: view.addManagedTask()

@@ -8,11 +8,13 @@ Row {
     id: picker
     property var options: []
     property string current
+    property string label
     signal chosen(string sound)
     spacing: 4
 
     TessaryComboBox {
         implicitWidth: 110
+        label: picker.label
         model: picker.options
         currentIndex: Math.max(0, picker.options.indexOf(picker.current))
         symbolOf: function (text) { return text === "随机" ? "shuffle" : "" }
@@ -22,15 +24,12 @@ Row {
         width: 30; height: 30; radius: 9
         color: previewArea.pressed ? TessaryTheme.faint(0.10) : "transparent"
         Symbol { anchors.centerIn: parent; name: "speaker.wave.2.fill"; size: 13; color: TessaryTheme.mint }
-        MouseArea {
+        PressableArea {
             id: previewArea
-            anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: Qt.PointingHandCursor
-            onClicked: AppStore.playSound(picker.current)
-            ToolTip.visible: containsMouse
-            ToolTip.text: "试听"
-            ToolTip.delay: 500
+            name: "试听" + picker.label
+            toolTip: "试听"
+            cornerRadius: parent.radius
+            onActivated: AppStore.playSound(picker.current)
         }
     }
 }

@@ -9,12 +9,19 @@ Rectangle {
     property int to: 60
     property string unit
     property bool showsValue: true
+    property string name
     signal edited(int value)
     implicitWidth: showsValue ? 150 : 56
     implicitHeight: 30
     radius: 9
     color: showsValue ? TessaryTheme.faint(0.06) : "transparent"
     border.color: showsValue ? TessaryTheme.hairline : "transparent"
+    StepperArea {
+        name: stepper.name + (stepper.unit !== "" ? "（" + stepper.unit.trim() + "）" : "")
+        value: stepper.value; from: stepper.from; to: stepper.to
+        cornerRadius: stepper.radius
+        onEdited: (v) => stepper.edited(v)
+    }
 
     Label {
         visible: stepper.showsValue
@@ -32,12 +39,16 @@ Rectangle {
         StepButton {
             objectName: "stepDown"
             symbol: "minus"
+            name: stepper.name + "减一"
+            tabStop: false
             enabled: stepper.value > stepper.from
             onClicked: stepper.edited(Math.max(stepper.from, stepper.value - 1))
         }
         StepButton {
             objectName: "stepUp"
             symbol: "plus"
+            name: stepper.name + "加一"
+            tabStop: false
             enabled: stepper.value < stepper.to
             onClicked: stepper.edited(Math.min(stepper.to, Math.max(stepper.from, stepper.value + 1)))
         }

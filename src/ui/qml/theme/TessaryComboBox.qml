@@ -8,6 +8,10 @@ import Tessary.Ui
 ComboBox {
     id: picker
     property var symbolOf: function (text) { return "" }
+    // What is chosen here, said before the choice: "音乐服务：网易云音乐".
+    property string label
+    Accessible.name: label !== "" ? label + "：" + displayText : displayText
+    FocusRing { target: picker; cornerRadius: 10; visible: picker.visualFocus }
     implicitHeight: 32
     font.family: TessaryTheme.fontFamily
     font.pixelSize: 12

@@ -7,6 +7,11 @@ Slider {
     id: slider
     property color tint: TessaryTheme.mint
     implicitHeight: 16
+    stepSize: (to - from) / 20
+    // Qt 6.4 reads a slider's range for a screen reader from these.
+    readonly property real minimumValue: from
+    readonly property real maximumValue: to
+    FocusRing { target: slider; cornerRadius: 8; visible: slider.visualFocus }
     background: Rectangle {
         x: slider.leftPadding
         y: slider.topPadding + slider.availableHeight / 2 - height / 2

@@ -21,4 +21,5 @@ Switch {
         }
     }
     contentItem: Item {}
+    FocusRing { target: control; cornerRadius: 10; visible: control.visualFocus }
 }

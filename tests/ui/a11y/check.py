@@ -36,7 +36,7 @@ def application():
 def states(node):
     s = node.getState()
     return {name for name, st in (("showing", pyatspi.STATE_SHOWING), ("focusable", pyatspi.STATE_FOCUSABLE),
-                                  ("focused", pyatspi.STATE_FOCUSED), ("checked", pyatspi.STATE_CHECKED),
+                                  ("focused", pyatspi.STATE_FOCUSED), ("visible", pyatspi.STATE_VISIBLE), ("checked", pyatspi.STATE_CHECKED),
                                   ("enabled", pyatspi.STATE_ENABLED)) if s.contains(st)}
 
 
@@ -74,7 +74,9 @@ def controls():
 
 
 def unnamed(where):
-    missing = [f"{n.getRoleName()} at {extents(n)[:2]}" for n in controls() if not n.name.strip()]
+    # Visible, not only showing: the controls of a screen scrolled out of the window count too.
+    missing = [f"{n.getRoleName()} at {extents(n)[:2]}" for n, _ in walk(application())
+               if n.getRoleName() in INTERACTIVE and "visible" in states(n) and not n.name.strip()]
     if missing:
         fail(f"{where}: controls without a name: {', '.join(missing)}")
 
@@ -165,14 +167,45 @@ FOCUS_TAB_ORDER = ["专注", "洞察", "记录", "设置", "切换到日间模�
                    "开始前精力 4/5", "采用建议", "随专注播放", "环境音总音量", "播放", "雨声"]
 
 
-def check_names_everywhere():
+def scroll_down(steps=5):
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^汀禾$"],
+                         capture_output=True, text=True).stdout.split()
+    subprocess.run(["xdotool", "mousemove", "--window", ids[0], "700", "500",
+                    "click", "--repeat", str(steps), "--delay", "30", "5"], check=True)
+    time.sleep(0.4)
+
+
+def check_names_everywhere(sections=(("ctrl+1", "focus"), ("ctrl+2", "insights"), ("ctrl+3", "history"),
+                                     ("ctrl+4", "settings"))):
+    # Qt shows a screen reader only what is in the window, so each screen is read page by page.
     activate_window()
-    for keys, where in (("ctrl+1", "focus"), ("ctrl+2", "insights"), ("ctrl+3", "history"), ("ctrl+4", "settings")):
+    for keys, where in sections:
         key(keys)
         time.sleep(0.8)
-        unnamed(where)
+        for page in range(8):
+            unnamed(f"{where}, page {page + 1}")
+            scroll_down()
     key("ctrl+1")
-    print("ok: every showing control of the four sections has a name")
+    print(f"ok: every control of {', '.join(w for _, w in sections)} has a name, page by page")
+
+
+def check_history_rows():
+    activate_window()
+    key("ctrl+3")
+    time.sleep(0.8)
+    row = next((n for n, _ in walk(application()) if n.getRoleName() == "list item" and n.name), None)
+    if row is None:
+        fail("the history shows no round a screen reader can read")
+    check_names_everywhere((("ctrl+3", "history with rounds"),))
+    key("ctrl+3")
+    for _ in range(12):
+        key("Tab")
+        n = focused()
+        if n is not None and n.getRoleName() == "list" and n.name:
+            break
+    else:
+        fail("Tab never reached the history list")
+    print(f"ok: Tab reaches the history list; a row reads «{row.name}»")
 
 
 def check_tab_order():
@@ -304,6 +337,9 @@ if __name__ == "__main__":
                 subprocess.run(["import", "-window", "root", f"{sys.argv[2]}/focus-{stop.split()[0]}-{appearance}.png"])
             press(find("切换到日间模式" if appearance == "dark" else "切换到夜间模式"))
         sys.exit(0)
+    if sys.argv[1:] == ["names"]:
+        check_names_everywhere()
+        sys.exit(0)
     if sys.argv[1:] == ["tray"]:
         check_tray_popup()
         sys.exit(0)
@@ -311,4 +347,5 @@ if __name__ == "__main__":
     check_tab_order()
     check_round_by_keyboard()
     check_round_by_actions()
+    check_history_rows()
     check_tray_popup()

@@ -45,6 +45,10 @@ ListView {
     clip: true
     spacing: 10
     focus: true
+    activeFocusOnTab: true
+    Accessible.role: Accessible.List
+    Accessible.name: "专注记录"
+    Accessible.description: "上下方向键选择，菜单键打开操作，Delete 删除"
     keyNavigationEnabled: true
     highlightFollowsCurrentItem: false
     currentIndex: -1

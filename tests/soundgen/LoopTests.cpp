@@ -24,8 +24,10 @@ const Buffer &shippedLoop(Loop loop)
     return it->second;
 }
 
-// The brightness each loop should have: rain and insects high, sea and wind low, the ranges
-// far enough apart that rain is more than twice as bright as the waves.
+// The brightness each loop has once voiced like real recordings of its kind (rain is pink and
+// so darker than one expects, wind is a deep roar, fire sizzles up high): a coarse check on a
+// short render that a recipe has not lost its balance. The full-length files are held to the
+// recordings' figures in FiguresTests.
 struct Character {
     Loop loop;
     double minCentroidHz, maxCentroidHz;
@@ -43,7 +45,8 @@ TEST_P(soundgen_EveryLoop, HasTheExactLengthTwoChannelsTheTargetLoudnessTheBrigh
     EXPECT_NE(b.left(), b.right());
     EXPECT_NEAR(integratedLoudness(b, true), kLoopLoudnessLufs, 0.05);
     // Loudness-matched but not squashed: the RMS stays in a sane band around the target.
-    EXPECT_GT(rmsDb(b), kLoopLoudnessLufs - 10.0);
+    // (Birdsong sits where K-weighting counts most, so its RMS reads lowest.)
+    EXPECT_GT(rmsDb(b), kLoopLoudnessLufs - 13.0);
     EXPECT_LT(rmsDb(b), kLoopLoudnessLufs + 6.0);
     const double centroid = spectralCentroid(b);
     EXPECT_GE(centroid, GetParam().minCentroidHz);
@@ -52,10 +55,10 @@ TEST_P(soundgen_EveryLoop, HasTheExactLengthTwoChannelsTheTargetLoudnessTheBrigh
 }
 
 INSTANTIATE_TEST_SUITE_P(Loops, soundgen_EveryLoop,
-                         ::testing::Values(Character{Loop::Rain, 2500, 5000}, Character{Loop::Waves, 200, 900},
-                                           Character{Loop::Stream, 600, 1600}, Character{Loop::Wind, 500, 2000},
-                                           Character{Loop::Fire, 300, 1500}, Character{Loop::Birds, 900, 3500},
-                                           Character{Loop::Crickets, 3000, 5000}),
+                         ::testing::Values(Character{Loop::Rain, 700, 1600}, Character{Loop::Waves, 1100, 2600},
+                                           Character{Loop::Stream, 600, 1600}, Character{Loop::Wind, 100, 400},
+                                           Character{Loop::Fire, 1300, 3200}, Character{Loop::Birds, 2200, 5000},
+                                           Character{Loop::Crickets, 1100, 2800}),
                          [](const auto &info) { return std::string(loopName(info.param.loop)); });
 
 TEST(soundgen_Loops, TheSameSeedGivesTheSameSamplesAndAnotherSeedDiffers)

@@ -1,41 +1,13 @@
 #include "Analysis.h"
 
+#include "Fft.h"
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
 #include <vector>
 
 namespace tessary::soundgen {
-namespace {
-
-// In-place iterative radix-2 FFT; size must be a power of two.
-void fft(std::vector<std::complex<double>> &a)
-{
-    const std::size_t n = a.size();
-    for (std::size_t i = 1, j = 0; i < n; ++i) {
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(a[i], a[j]);
-    }
-    for (std::size_t len = 2; len <= n; len <<= 1) {
-        const std::complex<double> w = std::polar(1.0, -kTwoPi / double(len));
-        for (std::size_t i = 0; i < n; i += len) {
-            std::complex<double> wk = 1.0;
-            for (std::size_t k = 0; k < len / 2; ++k) {
-                const auto u = a[i + k];
-                const auto v = a[i + k + len / 2] * wk;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-                wk *= w;
-            }
-        }
-    }
-}
-
-} // namespace
 
 double peakDb(const Buffer &b)
 {

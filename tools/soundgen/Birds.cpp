@@ -1,4 +1,4 @@
-// Morning birds by a lake: four to six songbirds, each with its own motif of whistled
+// Morning birds by a lake: five to seven birds (one a dove cooing low), each with its own motif of whistled
 // syllables (nearly pure tones with sweeps and vibrato) that it repeats every few seconds,
 // placed at a distance (low-pass, a little reverb) over the soft swell of the lake.
 #include "Filters.h"
@@ -52,10 +52,10 @@ Syllable drawSyllable(Random &rng)
     return s;
 }
 
-Voice drawVoice(Random &rng)
+Voice drawVoice(Random &rng, bool low)
 {
     Voice v;
-    v.base = rng.logUniform(2600.0, 5200.0);
+    v.base = low ? rng.logUniform(700.0, 820.0) : rng.logUniform(2500.0, 4800.0);
     const int shapes = rng.integer(1, 3);
     for (int i = 0; i < shapes; ++i)
         v.motif.push_back(drawSyllable(rng));
@@ -67,11 +67,18 @@ Voice drawVoice(Random &rng)
             current = rng.integer(0, shapes - 1);
         v.phrase.push_back(current);
     }
-    v.gap = rng.uniform(0.03, 0.09);
+    if (low) // a dove's slow coos rather than a songbird's quick notes
+        for (auto &syllable : v.motif) {
+            syllable.shape = Shape::Chevron;
+            syllable.seconds = rng.uniform(0.25, 0.5);
+            syllable.from = 1.0;
+            syllable.to = rng.uniform(1.05, 1.15);
+        }
+    v.gap = low ? rng.uniform(0.15, 0.3) : rng.uniform(0.01, 0.04);
     v.interval = rng.uniform(3.0, 15.0);
-    v.gain = rng.uniform(0.35, 1.0);
+    v.gain = low ? rng.uniform(0.03, 0.06) : rng.uniform(0.2, 0.5);
     v.position = rng.uniform(-0.8, 0.8);
-    v.cutoff = rng.uniform(5000.0, 8000.0);
+    v.cutoff = rng.uniform(7000.0, 11000.0);
     return v;
 }
 
@@ -95,8 +102,8 @@ void addSyllable(Channel &out, std::size_t at, const Syllable &s, double base, d
             break;
         }
         phase += kTwoPi * f / kSampleRate;
-        const double env = std::pow(std::sin(kPi * std::pow(x, 0.6)), 1.5) * am;
-        out[at + i] += float(s.gain * env * (std::sin(phase) + 0.1 * std::sin(2.0 * phase)));
+        const double env = std::pow(std::sin(kPi * std::pow(x, 0.6)), 0.5) * am;
+        out[at + i] += float(s.gain * env * (std::sin(phase) + 0.25 * std::sin(2.0 * phase)));
     }
 }
 
@@ -168,10 +175,11 @@ Buffer renderBirds(const LoopContext &ctx)
     Buffer dry(2, n);
 
     Random chorus = ctx.layer("birds/chorus");
-    const int voices = chorus.integer(4, 6);
+    const int voices = chorus.integer(5, 7);
     for (int b = 0; b < voices; ++b) {
         Random rng = ctx.layer("birds/voice/" + std::to_string(b));
-        const Voice v = drawVoice(rng);
+        // One of them is a dove cooing lower down.
+        const Voice v = drawVoice(rng, b == 0);
         const PanGains g = pan(v.position);
         // Phrases every `interval` ± 25 %, placed on the circular timeline; the last one
         // keeps a decent gap to the first across the loop point.
@@ -204,18 +212,23 @@ Buffer renderBirds(const LoopContext &ctx)
         const Channel airNoise = noiseTable(rng, n);
         BrownFilter brown;
         PinkFilter pink;
-        Biquad airLp;
-        airLp.lowpass(3000.0, 0.7);
-        Biquad lp;
-        lp.lowpass(rng.uniform(200.0, 350.0), 0.7);
+        // Leaves stirring and a far-off chorus too distant to pick out: a soft 0.5–3 kHz murmur.
+        OnePoleLowpass airLp(2500.0);
+        Biquad airHp;
+        airHp.highpass(500.0, 0.7);
+        // Water lapping at the shore: a low murmur around 80–100 Hz.
+        Biquad lp, hp, hp2;
+        lp.lowpass(rng.uniform(130.0, 160.0), 0.7);
+        hp.highpass(80.0, 1.0);
+        hp2.highpass(70.0, 0.7);
         const Channel &d = dry.channels[std::size_t(ch)];
         const Channel &wet = ch == 0 ? wetL : wetR;
         const double lag = ch == 0 ? 0.0 : 0.6;
         out.channels[std::size_t(ch)] = renderCircular(n, [&](std::size_t i) {
-            const double swell = 0.6 + 0.4 * loopSine(k, phase + lag, i, n);
-                        const double lake = lp(brown(noise[i])) * 0.22 * swell;
-            const double air = airLp(pink(airNoise[i])) * 0.01;
-            return d[i] + 0.15 * wet[i] + lake + air;
+            const double swell = 0.85 + 0.15 * loopSine(k, phase + lag, i, n);
+            const double lake = hp2(hp(lp(brown(noise[i])))) * 0.12 * swell;
+            const double air = airHp(airLp(pink(airNoise[i]))) * 0.15;
+            return d[i] + 0.4 * wet[i] + lake + air;
         });
     }
     return out;

@@ -1,6 +1,6 @@
-// A campfire: sharp crackles (band-passed clicks with squared decays, often in bursts),
-// hiss that swells now and then, and the low lapping roar of flames (30 Hz band-passed
-// noise driven into clipping).
+// A campfire: sharp crackles (high band-passed clicks with squared decays, mostly faint, now
+// and then a loud pop, often in bursts), a steady hiss and sizzle that swells a little, and the
+// low lapping roar of flames (30 Hz band-passed noise driven into clipping).
 #include "Events.h"
 #include "Filters.h"
 #include "Loops.h"
@@ -19,7 +19,7 @@ Buffer renderFire(const LoopContext &ctx)
 
     Random moodRng = ctx.layer("fire/mood");
     const PeriodicCurve mood(moodRng, n, std::max(1, int(ctx.seconds() / 10.0)), std::max(2, int(ctx.seconds() / 1.5)), 0.8);
-    constexpr double kMeanRate = 10.0;
+    constexpr double kMeanRate = 5.0;
     const auto rate = [&](std::int64_t f) { return kMeanRate * (0.3 + 1.4 * mood(f)); };
     Random rng = ctx.layer("fire/crackles");
     for (const std::int64_t start : poissonEvents(rng, n, kMeanRate * 1.7, rate)) {
@@ -29,12 +29,12 @@ Buffer renderFire(const LoopContext &ctx)
         std::int64_t at = start;
         for (int s = 0; s < snaps; ++s) {
             Burst b;
-            b.centre = rng.logUniform(2000.0, 16000.0);
+            b.centre = rng.logUniform(4000.0, 16000.0);
             b.q = 1.0;
             b.attackSeconds = 0.0001;
-            b.decaySeconds = rng.logUniform(0.001, 0.03);
+            b.decaySeconds = rng.logUniform(0.001, 0.012);
             b.squared = true;
-            const double gain = std::pow(rng.uniform(), 1.5) * (s == 0 ? 1.0 : 0.6);
+            const double gain = std::pow(rng.uniform(), 4.0) * (s == 0 ? 1.0 : 0.6);
             mixPanned(crackles, at, renderBurst(rng, b), gain, position + 0.1 * rng.bipolar());
             at += std::int64_t(rng.logUniform(0.005, 0.06) * kSampleRate);
         }
@@ -60,19 +60,25 @@ Buffer renderFire(const LoopContext &ctx)
         for (auto &v : swell)
             v = float(std::min(4.0, std::pow(std::fabs(v * scale * 4.0), 3.0)));
 
-        Biquad hissHighpass, hissSoften, flameBand, flameSmooth;
-        hissHighpass.highpass(1000.0, 0.7);
-        hissSoften.lowpass(9000.0, 0.7);
+        Biquad hissHighpass, hissSoften, flameBand, flameSmooth1, flameSmooth2;
+        hissHighpass.highpass(300.0, 0.5);
+        hissSoften.lowpass(14000.0, 0.7);
         flameBand.bandpass(30.0, 1.0);
-        flameSmooth.lowpass(700.0, 0.7);
+        // Sap boiling out of the wood: a bright sizzle around 10 kHz over the hiss.
+        Biquad sizzle;
+        sizzle.bandpass(10000.0, 0.8);
+        // The roar stays low: what clipping adds above a few hundred hertz would only buzz.
+        flameSmooth1.lowpass(150.0, 0.7);
+        flameSmooth2.lowpass(150.0, 0.7);
         DcBlocker dc;
         const Channel &crackleBus = crackles.channels[std::size_t(ch)];
         out.channels[std::size_t(ch)] = renderCircular(n, [&](std::size_t i) {
-            const double hiss = hissSoften(hissHighpass(hissNoise[i])) * (0.05 + swell[i]) * 0.08;
-            const double flames = flameSmooth(dc(std::clamp(flameBand(flameNoise[i]) * 100.0, -0.9, 0.9)));
+            const double h = hissNoise[i];
+            const double hiss = (hissSoften(hissHighpass(h)) + 1.5 * sizzle(h)) * (0.7 + 0.3 * std::min(1.0, double(swell[i]))) * 0.12;
+            const double flames = flameSmooth2(flameSmooth1(dc(std::clamp(flameBand(flameNoise[i]) * 100.0, -0.9, 0.9))));
             // Our crackle bursts carry less energy than the impulses the classic mix was balanced
             // for, so they get a larger share here.
-            return 0.2 * 9.0 * crackleBus[i] + 0.3 * hiss + 0.6 * flames * 0.25;
+            return 0.2 * 12.0 * crackleBus[i] + 0.3 * hiss + 0.6 * flames * 0.13;
         });
     }
     return out;

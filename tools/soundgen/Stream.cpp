@@ -37,14 +37,14 @@ Buffer renderStream(const LoopContext &ctx)
     const std::size_t n = ctx.frames;
     Buffer bubbles(2, n);
 
-    // Bubbles come in clumps as the water tumbles over stones.
+    // Bubbles thicken and thin as the water tumbles over stones, but the stream never swells.
     Random clumpRng = ctx.layer("stream/clumps");
     const PeriodicCurve clumps(clumpRng, n, std::max(1, int(ctx.seconds() * 0.3)), std::max(2, int(ctx.seconds() * 3.0)),
                                0.5);
     constexpr double kMeanRate = 170.0;
-    const auto rate = [&](std::int64_t f) { return kMeanRate * (0.2 + 1.6 * std::pow(clumps(f), 1.5)); };
+    const auto rate = [&](std::int64_t f) { return kMeanRate * (0.6 + 0.8 * clumps(f)); };
     Random rng = ctx.layer("stream/bubbles");
-    for (const std::int64_t start : poissonEvents(rng, n, kMeanRate * 1.8, rate)) {
+    for (const std::int64_t start : poissonEvents(rng, n, kMeanRate * 1.4, rate)) {
         const double frequency = rng.logUniform(800.0, 2000.0);
         const Bubble b{frequency, rng.logUniform(0.01, 0.08), 0.1};
         // Larger (lower) bubbles are louder.

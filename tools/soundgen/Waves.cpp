@@ -1,6 +1,6 @@
 // Sea waves on a beach: each wave builds as a rising low-pass sweep, crashes broadband and
-// washes out as high-passed fizz; three slow surf engines (L/C/R) and a constant low layer
-// keep the troughs from going silent.
+// washes out as high-passed fizz; smaller surges and backwash come and go between them; three
+// slow surf engines (L/C/R) and a constant low layer keep the troughs from going silent.
 #include "Filters.h"
 #include "Loops.h"
 #include "Modulation.h"
@@ -40,7 +40,7 @@ std::vector<Wave> scheduleWaves(Random &rng, std::size_t frames)
         w.wash = rng.uniform(3.0, 6.0);
         w.gain = rng.uniform(0.55, 1.0);
         w.position = rng.uniform(-0.6, 0.6);
-        w.topCutoff = rng.logUniform(2000.0, 4000.0);
+        w.topCutoff = rng.logUniform(1200.0, 2500.0);
         waves.push_back(w);
         t += p * scale;
     }
@@ -53,9 +53,11 @@ Channel renderWave(Random &rng, const Wave &w)
     const double total = w.build + w.crash + w.wash;
     const auto n = std::size_t(total * kSampleRate);
     Svf body;
-    Biquad fizzFilter, fizzSoften;
-    fizzFilter.highpass(2500.0, 0.7);
-    fizzSoften.lowpass(8000.0, 0.7);
+    // Breaking water thunders in the low mids; the deep lows belong to the distant swell.
+    Biquad bodyFloor, fizzFilter, fizzSoften;
+    bodyFloor.highpass(220.0, 0.7);
+    fizzFilter.highpass(1800.0, 0.7);
+    fizzSoften.lowpass(9000.0, 0.7);
     OnePoleLowpass flicker(35.0);
     Channel out(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -69,21 +71,21 @@ Channel renderWave(Random &rng, const Wave &w)
             fizz = 0.0;
         } else if (t < w.build + w.crash) {
             const double x = (t - w.build) / w.crash;
-            cutoff = w.topCutoff * (1.0 + 2.0 * std::sqrt(std::sin(kPi * x))); // the crash opens up to ~10 kHz
+            cutoff = w.topCutoff * (1.0 + 0.8 * std::sqrt(std::sin(kPi * x))); // the crash opens up further
             level = 1.0;
-            fizz = 0.6 * x;
+            fizz = 0.5 * x;
         } else {
             const double x = (t - w.build - w.crash) / w.wash;
             cutoff = w.topCutoff * std::pow(350.0 / w.topCutoff, std::sqrt(x));
             level = std::exp(-3.5 * x) * (1.0 - x);
-            fizz = 0.6 * std::exp(-2.5 * x) * (1.0 - x);
+            fizz = 0.5 * std::exp(-2.5 * x) * (1.0 - x);
         }
         if (i % 16 == 0)
             body.tune(cutoff, 0.8);
         const double white = rng.bipolar();
         // Foam: the fizz flickers as countless small bubbles burst.
         const double grain = std::clamp(std::fabs(flicker(rng.bipolar())) * 9.0, 0.2, 1.5);
-        out[i] = float(body(white).low * level + fizzSoften(fizzFilter(rng.bipolar())) * fizz * grain);
+        out[i] = float(body(bodyFloor(white)).low * level + fizzSoften(fizzFilter(rng.bipolar())) * fizz * grain);
     }
     return out;
 }
@@ -103,6 +105,24 @@ Buffer renderWaves(const LoopContext &ctx)
         mixWrapped(out.right(), w.start, renderWave(waveRng, w), float(w.gain * g.right));
     }
 
+    // Between the breakers, small waves and the backwash surge up the sand and drain away in
+    // a second or two: the sea never holds still for long.
+    Random surgeRng = ctx.layer("waves/surges");
+    const auto surgeRate = [](std::int64_t) { return 0.45; };
+    for (const std::int64_t start : poissonEvents(surgeRng, n, 0.45, surgeRate)) {
+        Wave w;
+        w.start = start;
+        w.build = surgeRng.uniform(0.4, 1.2);
+        w.crash = surgeRng.uniform(0.1, 0.3);
+        w.wash = surgeRng.uniform(1.0, 2.5);
+        w.gain = surgeRng.uniform(0.15, 0.45);
+        w.position = surgeRng.uniform(-0.8, 0.8);
+        w.topCutoff = surgeRng.logUniform(700.0, 1500.0);
+        const PanGains g = pan(w.position);
+        mixWrapped(out.left(), w.start, renderWave(surgeRng, w), float(w.gain * g.left));
+        mixWrapped(out.right(), w.start, renderWave(surgeRng, w), float(w.gain * g.right));
+    }
+
     // Surf engines: resonant low-pass 300–800 Hz swept at ~0.1 Hz (k cycles per loop).
     const double positions[3] = {-0.85, 0.0, 0.85};
     const double rates[3] = {0.09, 0.1, 0.12};
@@ -113,15 +133,17 @@ Buffer renderWaves(const LoopContext &ctx)
         const double phase = rng.uniform(0.0, kTwoPi);
         PinkFilter pink;
         Svf filter;
+        Biquad floor;
+        floor.highpass(180.0, 0.7);
         const Channel engine = renderCircular(n, [&](std::size_t i) {
             const double lfo = 0.5 + 0.5 * loopSine(k, phase, i, n);
             if (i % 32 == 0)
                 filter.tune(300.0 + 500.0 * lfo, 1.6);
-            return filter(pink(noise[i])).low * (0.25 + 0.35 * lfo);
+            return filter(floor(pink(noise[i]))).low * (0.25 + 0.35 * lfo);
         });
         const PanGains g = pan(positions[e]);
-        mixWrapped(out.left(), 0, engine, g.left * 1.4f);
-        mixWrapped(out.right(), 0, engine, g.right * 1.4f);
+        mixWrapped(out.left(), 0, engine, g.left * 0.1f);
+        mixWrapped(out.right(), 0, engine, g.right * 0.1f);
     }
 
     // The sea's constant low roar under everything.
@@ -132,7 +154,7 @@ Buffer renderWaves(const LoopContext &ctx)
         Biquad lp1, lp2;
         lp1.lowpass(220.0, 0.54);
         lp2.lowpass(220.0, 1.31);
-        const Channel low = renderCircular(n, [&](std::size_t i) { return lp2(lp1(brown(noise[i]))) * 0.18; });
+        const Channel low = renderCircular(n, [&](std::size_t i) { return lp2(lp1(brown(noise[i]))) * 0.008; });
         mixWrapped(out.channels[std::size_t(ch)], 0, low, 1.0f);
     }
     return out;

@@ -1,10 +1,13 @@
 // tessary-soundgen: synthesises the app's ambient loops and alert sounds into a directory.
+#include "Figures.h"
+#include "FlacFile.h"
 #include "Generator.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -14,8 +17,74 @@ void usage()
     std::fputs("usage: tessary-soundgen [--seed N] [--seconds S] [--only name,name,...] [--quiet] OUTPUT_DIR\n"
                "  Writes Ambient/<loop>.flac and <alert>.flac under OUTPUT_DIR.\n"
                "  --seconds S  length of every loop (default: each loop's shipped length)\n"
-               "  --only ...   make only these sounds (e.g. rain,Glass,beep)\n",
+               "  --only ...   make only these sounds (e.g. rain,Glass,beep)\n"
+               "       tessary-soundgen analyse FILE [--kind rain|waves|wind|fire|birds|crickets|stream]\n"
+               "  Prints the spectrum shape and modulation figures of a 48 kHz file and, for a kind with\n"
+               "  reference figures (by default the file's name: rain.flac is rain), its distance to them.\n",
                stderr);
+}
+
+int analyse(int argc, char **argv)
+{
+    using namespace tessary::soundgen;
+    std::string file, kind;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--kind" && i + 1 < argc)
+            kind = argv[++i];
+        else if (file.empty() && !arg.empty() && arg[0] != '-')
+            file = arg;
+        else {
+            std::fprintf(stderr, "tessary-soundgen analyse: unexpected argument %s\n", arg.c_str());
+            usage();
+            return 2;
+        }
+    }
+    if (file.empty()) {
+        usage();
+        return 2;
+    }
+    if (kind.empty())
+        kind = std::filesystem::path(file).stem().string();
+    int rate = 0;
+    const auto b = readSoundFile(file, &rate);
+    if (!b) {
+        std::fprintf(stderr, "tessary-soundgen analyse: cannot read %s\n", file.c_str());
+        return 1;
+    }
+    if (rate != 48000 || b->frames() < 48000u) {
+        std::fprintf(stderr, "tessary-soundgen analyse: %s is not at least a second at 48 kHz\n", file.c_str());
+        return 1;
+    }
+    const SoundFigures f = measureFigures(*b);
+    const auto ref = referenceFigures(kind);
+    std::printf("%s: %.1f s, %d channel(s); kind %s%s\n", file.c_str(), double(b->frames()) / 48000.0,
+                b->channelCount(), kind.c_str(), ref ? "" : " (no reference figures)");
+    std::printf("\nspectrum shape, dB relative to the mean over third-octave bands\n%10s %8s", "band Hz", "file");
+    if (ref)
+        std::printf(" %8s %8s", "ref", "diff");
+    std::printf("\n");
+    for (std::size_t band = 0; band < SoundFigures::kBands; ++band) {
+        std::printf("%10.0f %8.1f", SoundFigures::bandCentre(band), f.shape[band]);
+        if (ref)
+            std::printf(" %8.0f %+8.1f", ref->shape[band], f.shape[band] - ref->shape[band]);
+        std::printf("\n");
+    }
+    std::printf("\nmodulation and impulsiveness\n");
+    for (std::size_t i = 0; i < f.modulation.size(); ++i) {
+        std::printf("%-36s %6.2f", SoundFigures::modulationName(i).c_str(), f.modulation[i]);
+        if (ref)
+            std::printf(" %6.2f %+6.2f", ref->modulation[i], f.modulation[i] - ref->modulation[i]);
+        std::printf("\n");
+    }
+    std::printf("\nenergy share 300 Hz–3 kHz: %.2f\n", bandEnergyShare(f, 300.0, 3000.0));
+    if (ref) {
+        const FiguresDistance d = figuresDistance(f, *ref);
+        std::printf("distance to %s: spectrum %.2f dB RMS; modulation mean |diff| %.3f, max %.2f (%s)\n", kind.c_str(),
+                    d.spectrumRmsDb, d.modulationMad, d.modulationMax,
+                    SoundFigures::modulationName(d.worst).c_str());
+    }
+    return 0;
 }
 
 std::vector<std::string> splitNames(const std::string &list)
@@ -36,6 +105,14 @@ std::vector<std::string> splitNames(const std::string &list)
 int main(int argc, char **argv)
 {
     using namespace tessary::soundgen;
+    if (argc > 1 && std::strcmp(argv[1], "analyse") == 0) {
+        try {
+            return analyse(argc, argv);
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "tessary-soundgen analyse: %s\n", e.what());
+            return 1;
+        }
+    }
     GeneratorOptions options;
     bool quiet = false;
     bool haveDir = false;

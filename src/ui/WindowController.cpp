@@ -35,9 +35,10 @@ QIcon trayIcon(bool active)
 {
     static const bool symbolic =
         desktop::prefersSymbolicTrayIcons(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))
-        && QIcon::hasThemeIcon(QStringLiteral("tessary-symbolic"));
+        && QIcon::hasThemeIcon(QStringLiteral(TESSARY_APP_ID "-symbolic"));
     if (symbolic)
-        return QIcon::fromTheme(active ? QStringLiteral("tessary-symbolic") : QStringLiteral("tessary-idle-symbolic"));
+        return QIcon::fromTheme(active ? QStringLiteral(TESSARY_APP_ID "-symbolic")
+                                       : QStringLiteral(TESSARY_APP_ID "-idle-symbolic"));
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/tray/leaf-%1-%2.png").arg(active ? "active" : "idle").arg(size),
@@ -50,8 +51,9 @@ QIcon WindowController::applicationIcon()
 {
     QIcon fallback;
     for (int size : {32, 64, 128, 256})
-        fallback.addFile(QStringLiteral(":/icons/theme/hicolor/%1x%1/apps/tessary.png").arg(size), QSize(size, size));
-    return QIcon::fromTheme(QStringLiteral("tessary"), fallback);
+        fallback.addFile(QStringLiteral(":/icons/theme/hicolor/%1x%1/apps/" TESSARY_APP_ID ".png").arg(size),
+                         QSize(size, size));
+    return QIcon::fromTheme(QStringLiteral(TESSARY_APP_ID), fallback);
 }
 
 WindowController::WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent)

@@ -89,12 +89,13 @@ bool WindowController::createMainWindow(bool inBackground)
     m_mainWindow->setParent(nullptr);
     m_mainWindow->setObjectName(QLatin1String(kMainWindowName));
     trackMainWindow();
-    // For start-up measurements: QT_LOGGING_RULES="tessary.startup=true".
+    // For start-up measurements: QT_LOGGING_RULES="tessary.startup=true". The platform says
+    // which way a Wayland session runs us (xcb through XWayland, or wayland).
     connect(m_mainWindow, &QQuickWindow::frameSwapped, this, [] {
         static bool reported = false;
         if (!reported) {
             reported = true;
-            qCInfo(lcStartup).noquote() << "first frame";
+            qCInfo(lcStartup).noquote() << "first frame on" << QGuiApplication::platformName();
         }
     });
     if (lcFrames().isInfoEnabled())

@@ -139,7 +139,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QApplication::setApplicationDisplayName(QStringLiteral("汀禾"));
     QApplication::setApplicationVersion(QStringLiteral(TESSARY_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tessary"));
+    // The desktop entry's name, which is also the Wayland app id (and the window's
+    // _GTK_APPLICATION_ID under X11): how the desktop matches the window to its entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral(TESSARY_APP_ID));
     QApplication::setWindowIcon(tessary::ui::WindowController::applicationIcon());
     // Qt's own texts (the fallback file dialog, a text field's menu) in the language of ours.
     QTranslator qtTexts;

@@ -11,7 +11,18 @@
 namespace tessary::desktop {
 
 namespace {
-constexpr char kFileName[] = "tessary.desktop";
+constexpr char kFileName[] = TESSARY_APP_ID ".desktop";
+// The name before the application id was a reverse domain name.
+constexpr char kLegacyFileName[] = "tessary.desktop";
+
+QByteArray readEntry(const QString &path, bool *found = nullptr)
+{
+    QFile file(path);
+    const bool opened = file.open(QIODevice::ReadOnly);
+    if (found)
+        *found = opened;
+    return opened ? file.read(64 * 1024) : QByteArray();
+}
 
 QString desktopValue(const QByteArray &text, QByteArrayView key)
 {
@@ -35,7 +46,29 @@ QString desktopValue(const QByteArray &text, QByteArrayView key)
 Autostart::Autostart(QString directory, QString program, Toast toast, QObject *parent)
     : QObject(parent), m_directory(std::move(directory)), m_program(std::move(program)), m_toast(std::move(toast))
 {
+    takeOverLegacyEntry();
     m_enabled = readState();
+}
+
+void Autostart::takeOverLegacyEntry()
+{
+    bool found = false;
+    const QByteArray legacy = readEntry(legacyFilePath(), &found);
+    if (!found)
+        return;
+    // Ours is written only where the old one would start the application and none of ours is
+    // there yet; an old entry switched off leaves nothing behind. Where ours cannot be written
+    // the old one stays, and still counts (readState()).
+    if (entryStartsApplication(legacy) && !QFile::exists(filePath())) {
+        QSaveFile file(filePath());
+        if (!file.open(QIODevice::WriteOnly) || file.write(entryText(m_program)) < 0 || !file.commit()) {
+            qCWarning(lcTessary).noquote() << "Tessary autostart: cannot replace" << legacyFilePath() << "with"
+                                           << filePath() << file.errorString();
+            return;
+        }
+    }
+    if (QFile old(legacyFilePath()); !old.remove())
+        qCWarning(lcTessary).noquote() << "Tessary autostart: cannot remove" << legacyFilePath() << old.errorString();
 }
 
 QString Autostart::defaultDirectory()
@@ -83,7 +116,7 @@ QByteArray Autostart::entryText(const QString &program)
                           "Name[en]=Tessary\n"
                           "Comment=登录后在托盘中启动汀禾\n"
                           "Comment[en]=Start Tessary in the tray at login\n"
-                          "Icon=tessary\n"
+                          "Icon=" TESSARY_APP_ID "\n"
                           "Exec=%1\n"
                           "Terminal=false\n"
                           "NoDisplay=true\n"
@@ -102,12 +135,17 @@ bool Autostart::entryStartsApplication(const QByteArray &text)
 
 QString Autostart::filePath() const { return m_directory + QLatin1Char('/') + QLatin1String(kFileName); }
 
+QString Autostart::legacyFilePath() const { return m_directory + QLatin1Char('/') + QLatin1String(kLegacyFileName); }
+
 bool Autostart::readState() const
 {
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return entryStartsApplication(file.read(64 * 1024));
+    bool found = false;
+    const QByteArray text = readEntry(filePath(), &found);
+    if (found)
+        return entryStartsApplication(text);
+    // An old entry that could not be taken over still starts the application at login.
+    const QByteArray legacy = readEntry(legacyFilePath(), &found);
+    return found && entryStartsApplication(legacy);
 }
 
 void Autostart::refresh()
@@ -131,6 +169,9 @@ bool Autostart::setEnabled(bool on)
     } else if (QFile file(filePath()); file.exists() && !file.remove()) {
         error = file.errorString();
     }
+    // An old entry that could not be taken over at start goes with the first change.
+    if (QFile old(legacyFilePath()); error.isEmpty() && old.exists() && !old.remove())
+        error = old.errorString();
     if (!error.isEmpty()) {
         qCWarning(lcTessary).noquote() << "Tessary autostart failed:" << filePath() << error;
         if (m_toast)

@@ -7,9 +7,10 @@
 
 namespace tessary::desktop {
 
-// "登录后自动启动": the XDG autostart entry ~/.config/autostart/tessary.desktop. The state
-// shown is the file on disk, so a change made elsewhere (a session manager, a file manager)
-// shows after refresh(). Main thread only.
+// "登录后自动启动": the XDG autostart entry ~/.config/autostart/<application id>.desktop. The
+// state shown is the file on disk, so a change made elsewhere (a session manager, a file
+// manager) shows after refresh(). An entry under the name earlier versions used,
+// tessary.desktop, is taken over when this is made. Main thread only.
 class Autostart : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool enabled READ isEnabled NOTIFY enabledChanged)
@@ -17,7 +18,8 @@ public:
     using Toast = std::function<void(const QString &)>;
 
     // `directory` is the autostart directory; `program` is what the entry runs (see
-    // programFor()); a failure is reported through `toast`.
+    // programFor()); a failure is reported through `toast`. An entry of an earlier version
+    // there is replaced by ours, kept on or off as it was.
     Autostart(QString directory, QString program, Toast toast, QObject *parent = nullptr);
 
     // "$XDG_CONFIG_HOME/autostart" (~/.config/autostart).
@@ -44,6 +46,8 @@ signals:
     void enabledChanged();
 
 private:
+    QString legacyFilePath() const;
+    void takeOverLegacyEntry();
     bool readState() const;
 
     const QString m_directory;

@@ -66,6 +66,25 @@ void GlobalShortcuts::start()
 {
     if (!m_bus.isConnected())
         return;
+    // A program outside a sandbox tells the portal who it is, so the desktop files the shortcuts
+    // under our entry; it must come before any other portal call. Portals older than the
+    // registry (Debian 12's) answer with an error and go by the entry the launcher used.
+    QDBusMessage registration = QDBusMessage::createMethodCall(
+        kPortal, kPortalPath, QStringLiteral("org.freedesktop.host.portal.Registry"), QStringLiteral("Register"));
+    registration << QStringLiteral(TESSARY_APP_ID) << QVariantMap();
+    auto *registered = new QDBusPendingCallWatcher(m_bus.asyncCall(registration, kPortalTimeoutMs), this);
+    connect(registered, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
+        w->deleteLater();
+        askVersion();
+    });
+    // Taken as a message: Qt matches typed slots to a signal's signature, and the portal's
+    // arguments are read below whatever a desktop adds after them.
+    m_bus.connect(kPortal, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"), this,
+                  SLOT(onActivated(QDBusMessage)));
+}
+
+void GlobalShortcuts::askVersion()
+{
     // Only a portal that has the interface answers its version; otherwise we stop here quietly.
     QDBusMessage ask = QDBusMessage::createMethodCall(kPortal, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("Get"));
@@ -78,10 +97,6 @@ void GlobalShortcuts::start()
             return;
         createSession();
     });
-    // Taken as a message: Qt matches typed slots to a signal's signature, and the portal's
-    // arguments are read below whatever a desktop adds after them.
-    m_bus.connect(kPortal, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"), this,
-                  SLOT(onActivated(QDBusMessage)));
 }
 
 QString GlobalShortcuts::requestPath(const QString &token) const

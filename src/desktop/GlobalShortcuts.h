@@ -50,6 +50,7 @@ private slots:
     void onResponse(uint response, const QVariantMap &results);
 
 private:
+    void askVersion();
     void createSession();
     void bind();
     // The path the portal will answer a request made with `token` on.

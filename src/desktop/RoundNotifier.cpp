@@ -46,10 +46,11 @@ void RoundNotifier::announce()
         return;
     withdraw(); // at most one of ours at a time
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("tessary")},
+    // The desktop entry's name without ".desktop", and the icon by the same name.
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral(TESSARY_APP_ID)},
                             {QStringLiteral("category"), QStringLiteral("presence")},
                             {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
-    call << QStringLiteral("汀禾") << uint(0) << QStringLiteral("tessary") << QStringLiteral("这一轮结束了")
+    call << QStringLiteral("汀禾") << uint(0) << QStringLiteral(TESSARY_APP_ID) << QStringLiteral("这一轮结束了")
          << bodyText(m_store.focusedElapsedSeconds())
          << QStringList{QStringLiteral("default"), QStringLiteral("去复盘"), kReviewAction, QStringLiteral("去复盘")}
          << hints << int(-1);

@@ -38,9 +38,10 @@ QIcon trayIcon(bool active)
 {
     static const bool symbolic =
         desktop::prefersSymbolicTrayIcons(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))
-        && QIcon::hasThemeIcon(QStringLiteral("tessary-symbolic"));
+        && QIcon::hasThemeIcon(QStringLiteral(TESSARY_APP_ID "-symbolic"));
     if (symbolic)
-        return QIcon::fromTheme(active ? QStringLiteral("tessary-symbolic") : QStringLiteral("tessary-idle-symbolic"));
+        return QIcon::fromTheme(active ? QStringLiteral(TESSARY_APP_ID "-symbolic")
+                                       : QStringLiteral(TESSARY_APP_ID "-idle-symbolic"));
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/tray/leaf-%1-%2.png").arg(active ? "active" : "idle").arg(size),
@@ -53,8 +54,9 @@ QIcon WindowController::applicationIcon()
 {
     QIcon fallback;
     for (int size : {32, 64, 128, 256})
-        fallback.addFile(QStringLiteral(":/icons/theme/hicolor/%1x%1/apps/tessary.png").arg(size), QSize(size, size));
-    return QIcon::fromTheme(QStringLiteral("tessary"), fallback);
+        fallback.addFile(QStringLiteral(":/icons/theme/hicolor/%1x%1/apps/" TESSARY_APP_ID ".png").arg(size),
+                         QSize(size, size));
+    return QIcon::fromTheme(QStringLiteral(TESSARY_APP_ID), fallback);
 }
 
 WindowController::WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent)
@@ -106,17 +108,18 @@ bool WindowController::createMainWindow(bool inBackground)
     m_mainWindow->setParent(nullptr);
     m_mainWindow->setObjectName(QLatin1String(kMainWindowName));
     trackMainWindow();
-    // For start-up measurements: QT_LOGGING_RULES="tessary.startup=true".
+    // For start-up measurements: QT_LOGGING_RULES="tessary.startup=true". It names the platform
+    // (xcb through XWayland, or wayland, in a Wayland session) and the renderer that drew it.
     connect(m_mainWindow, &QQuickWindow::frameSwapped, this, [this] {
         static bool reported = false;
         if (!reported) {
             reported = true;
-            // Which renderer drew it, so a benchmark can say what it measured.
             const auto api = m_mainWindow->rendererInterface()->graphicsApi();
-            qCInfo(lcStartup).noquote() << "first frame, renderer:"
-                                        << (api == QSGRendererInterface::Software ? "software"
-                                            : api == QSGRendererInterface::OpenGL ? "OpenGL"
-                                                                                  : "other");
+            const char *renderer = api == QSGRendererInterface::Software ? "software"
+                                   : api == QSGRendererInterface::OpenGL ? "OpenGL"
+                                                                         : "other";
+            qCInfo(lcStartup).noquote()
+                << QStringLiteral("first frame on %1, renderer: %2").arg(QGuiApplication::platformName(), renderer);
         }
     });
     if (lcFrames().isInfoEnabled())

@@ -48,7 +48,8 @@ public:
     // window nothing happens and the panel stays.
     void restoreMainWindow();
     QQuickWindow *mainWindow() const { return m_mainWindow; }
-    // The icon theme's "tessary" where one is installed, else the copy inside the binary.
+    // The icon theme's application icon (named by the application id) where one is installed,
+    // else the copy inside the binary.
     static QIcon applicationIcon();
     FloatingTimer &floatingTimer() const { return *m_floating; }
 

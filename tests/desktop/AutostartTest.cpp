@@ -71,7 +71,7 @@ TEST(Autostart, SwitchingOnWritesAValidEntryThatStartsInTheTrayAndOffRemovesIt)
     Toasts toasts;
     Autostart autostart(autostartDir, QStringLiteral("/opt/汀 禾/tessary"), toasts.sink());
     EXPECT_FALSE(autostart.isEnabled());
-    EXPECT_EQ(autostart.filePath(), autostartDir + QStringLiteral("/tessary.desktop"));
+    EXPECT_EQ(autostart.filePath(), autostartDir + QStringLiteral("/io.github.tessary.Tessary.desktop"));
 
     QSignalSpy changes(&autostart, &Autostart::enabledChanged);
     ASSERT_TRUE(autostart.setEnabled(true)); // the directory is made on the way
@@ -79,7 +79,8 @@ TEST(Autostart, SwitchingOnWritesAValidEntryThatStartsInTheTrayAndOffRemovesIt)
     EXPECT_GE(changes.count(), 1);
     const QByteArray text = readAll(autostart.filePath());
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
-    for (const char *line : {"\nExec=\"/opt/汀 禾/tessary\" --background\n", "\nName=汀禾\n", "\nIcon=tessary\n",
+    for (const char *line : {"\nExec=\"/opt/汀 禾/tessary\" --background\n", "\nName=汀禾\n",
+                             "\nIcon=io.github.tessary.Tessary\n",
                              "\nType=Application\n"})
         EXPECT_TRUE(text.contains(line)) << text.constData();
 
@@ -130,6 +131,35 @@ TEST(Autostart, StateIsTheFileOnDiskIncludingChangesMadeElsewhere)
     ASSERT_TRUE(second.setEnabled(true));
     EXPECT_TRUE(second.isEnabled());
     EXPECT_TRUE(readAll(second.filePath()).contains("Exec=tessary --background"));
+}
+
+TEST(Autostart, AnEntryOfAnEarlierVersionIsReplacedOnOrOffAsItWas)
+{
+    struct Case {
+        const char *legacy;
+        const char *ours; // already there, or null
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"[Desktop Entry]\nType=Application\nExec=tessary --background\n", nullptr, true},
+        {"[Desktop Entry]\nExec=tessary --background\nX-GNOME-Autostart-enabled=false\n", nullptr, false},
+        // Ours, switched off since, wins over an old one left behind.
+        {"[Desktop Entry]\nExec=tessary --background\n", "[Desktop Entry]\nExec=tessary\nHidden=true\n", false},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        const QString legacy = dir.filePath(QStringLiteral("tessary.desktop"));
+        writeFile(legacy, c.legacy);
+        if (c.ours)
+            writeFile(dir.filePath(QStringLiteral("io.github.tessary.Tessary.desktop")), c.ours);
+        Autostart autostart(dir.path(), QStringLiteral("/opt/tessary"), {});
+        EXPECT_EQ(autostart.isEnabled(), c.enabled) << c.legacy;
+        EXPECT_FALSE(QFile::exists(legacy)) << c.legacy;
+        EXPECT_EQ(QFile::exists(autostart.filePath()), c.enabled || c.ours) << c.legacy;
+        if (c.enabled) {
+            EXPECT_TRUE(readAll(autostart.filePath()).contains("\nExec=/opt/tessary --background\n"));
+        }
+    }
 }
 
 TEST(Autostart, AnAutostartDirectoryThatCannotBeMadeGivesAToastNotASilentFailure)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
@@ -33,6 +34,8 @@ public:
     QList<PortalShortcut> bound;      // what BindShortcuts was given
     int bindCalls = 0;
     uint bindResponse = 0;
+    QString registeredAppId;  // what the host registry had been told when the session was made
+    QString sessionAppId;
     const QString session = QStringLiteral("/org/freedesktop/portal/desktop/session/1_9/tessary");
 
     void activate(const QString &sessionPath, const QString &id)
@@ -47,6 +50,7 @@ public:
 public slots:
     QDBusObjectPath CreateSession(const QVariantMap &options)
     {
+        sessionAppId = registeredAppId;
         return respond(options, 0, {{QStringLiteral("session_handle"), session}});
     }
     QDBusObjectPath ListShortcuts(const QDBusObjectPath &, const QVariantMap &options)
@@ -82,6 +86,19 @@ private:
         return QDBusObjectPath(path);
     }
     QDBusConnection &m_bus;
+};
+
+// The host registry, a second interface on the portal's object.
+class FakeRegistry : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.host.portal.Registry")
+public:
+    explicit FakeRegistry(FakePortal *portal) : QDBusAbstractAdaptor(portal), m_portal(portal) {}
+public slots:
+    void Register(const QString &appId, const QVariantMap &) { m_portal->registeredAppId = appId; }
+
+private:
+    FakePortal *m_portal;
 };
 
 const QStringList kOurIds{QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"),
@@ -121,11 +138,19 @@ std::optional<bool> startAndWait(desktop::GlobalShortcuts &shortcuts)
 
 TEST_F(GlobalShortcuts, BindsTheRoundControlsAndRunsThemOnActivation)
 {
+    // A portal with the host registry; the next test's has none, as Debian 12's.
+    new FakeRegistry(&portal);
+    server.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"));
+    ASSERT_TRUE(server.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                                      QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties
+                                          | QDBusConnection::ExportAdaptors));
     QList<QByteArray> ran;
     desktop::GlobalShortcuts shortcuts(bus.connect(QStringLiteral("app")),
                                        [&ran](const QByteArray &c) { ran.append(c); });
     EXPECT_EQ(startAndWait(shortcuts), true);
     EXPECT_EQ(shortcuts.sessionHandle(), portal.session);
+    // Registered first, so the desktop files the shortcuts under our entry.
+    EXPECT_EQ(portal.sessionAppId, QStringLiteral("io.github.tessary.Tessary"));
     ASSERT_EQ(portal.bindCalls, 1);
     QStringList ids;
     for (const PortalShortcut &s : portal.bound) {
@@ -146,6 +171,7 @@ TEST_F(GlobalShortcuts, BindsTheRoundControlsAndRunsThemOnActivation)
 
 TEST_F(GlobalShortcuts, KnownShortcutsAreNotBoundAgainAndARefusalOrNoPortalFailsQuietly)
 {
+    // Also: a portal without the host registry is used all the same.
     {
         // The desktop kept them from last time: no second dialog.
         portal.known = kOurIds;

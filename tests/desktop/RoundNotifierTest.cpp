@@ -92,8 +92,8 @@ TEST_F(RoundNotifier, ARoundThatRunsOutInTheBackgroundIsAnnouncedAndWithdrawnAft
     const auto &n = fake.shown[0];
     const QString entry = n.hints.value(QStringLiteral("desktop-entry")).toString();
     EXPECT_EQ(QStringList({n.appName, n.icon, n.summary, n.body, entry}),
-              QStringList({QStringLiteral("汀禾"), QStringLiteral("tessary"), QStringLiteral("这一轮结束了"),
-                           QStringLiteral("1 分钟净专注，花一分钟复盘。"), QStringLiteral("tessary")}));
+              QStringList({QStringLiteral("汀禾"), QStringLiteral("io.github.tessary.Tessary"), QStringLiteral("这一轮结束了"),
+                           QStringLiteral("1 分钟净专注，花一分钟复盘。"), QStringLiteral("io.github.tessary.Tessary")}));
     EXPECT_TRUE(n.actions.contains(QStringLiteral("去复盘")));
 
     // Another notification's action is not ours; ours shows the main window.

@@ -13,25 +13,27 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$work/first" >/dev/null
 mv "$work/first" "$work/prefix" # any prefix, even one it was not installed to
 prefix="$work/prefix"
+id=io.github.tessary.Tessary
 for f in bin/tessary \
-    share/applications/tessary.desktop share/metainfo/tessary.metainfo.xml \
-    share/icons/hicolor/scalable/apps/tessary.svg share/icons/hicolor/symbolic/apps/tessary-symbolic.svg \
-    share/icons/hicolor/symbolic/apps/tessary-idle-symbolic.svg \
-    share/icons/hicolor/16x16/apps/tessary.png share/icons/hicolor/48x48/apps/tessary.png \
-    share/icons/hicolor/512x512/apps/tessary.png \
+    share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/symbolic/apps/$id-symbolic.svg \
+    share/icons/hicolor/symbolic/apps/$id-idle-symbolic.svg \
+    share/icons/hicolor/16x16/apps/$id.png share/icons/hicolor/48x48/apps/$id.png \
+    share/icons/hicolor/512x512/apps/$id.png \
     share/tessary/sounds/Ambient/rain.flac share/tessary/sounds/Ambient/crickets.flac \
     share/tessary/sounds/Glass.flac share/tessary/sounds/beep.flac \
     share/doc/tessary/copyright share/doc/tessary/changelog.gz share/man/man1/tessary.1.gz; do
   [ -s "$prefix/$f" ] || fail "not installed: $f"
 done
 [ -x "$prefix/bin/tessary" ] || fail "bin/tessary is not executable"
-file "$prefix/share/icons/hicolor/16x16/apps/tessary.png" | grep -q "16 x 16" || fail "16 px icon has the wrong size"
+file "$prefix/share/icons/hicolor/16x16/apps/$id.png" | grep -q "16 x 16" || fail "16 px icon has the wrong size"
 
-desktop-file-validate "$prefix/share/applications/tessary.desktop"
-# The id matches the desktop file and the Wayland app id, "tessary" (not a reverse domain name).
-appstreamcli validate --no-net --override=cid-desktopapp-is-not-rdns=info "$prefix/share/metainfo/tessary.metainfo.xml" >/dev/null \
-  || appstreamcli validate --no-net --override=cid-desktopapp-is-not-rdns=info "$prefix/share/metainfo/tessary.metainfo.xml"
-grep -q "<release version=\"$version\"" "$prefix/share/metainfo/tessary.metainfo.xml" || fail "metainfo lacks release $version"
+desktop-file-validate "$prefix/share/applications/$id.desktop"
+grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" || fail "the desktop entry names another icon"
+metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+# The metadata with the desktop entry it launches, as a software centre reads the installed tree.
+appstreamcli validate-tree --no-net "$prefix" >/dev/null || appstreamcli validate-tree --no-net "$prefix"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo lacks release $version"
 grep -qF "check\\-sounds" <(zcat "$prefix/share/man/man1/tessary.1.gz") || fail "manual page lacks --check-sounds"
 
 mkdir -p "$work/home/data" "$work/home/config" "$work/run" "$work/tmp"

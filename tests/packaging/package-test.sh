@@ -14,10 +14,11 @@ deb="$work/tessary_${version}_amd64.deb"
 echo "package: $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB"
 
 dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's#^\./#/#' | sort >"$work/files"
-for f in /usr/bin/tessary /usr/share/applications/tessary.desktop /usr/share/metainfo/tessary.metainfo.xml \
-    /usr/share/icons/hicolor/scalable/apps/tessary.svg /usr/share/icons/hicolor/symbolic/apps/tessary-symbolic.svg \
-    /usr/share/icons/hicolor/16x16/apps/tessary.png /usr/share/icons/hicolor/256x256/apps/tessary.png \
-    /usr/share/icons/hicolor/512x512/apps/tessary.png \
+id=io.github.tessary.Tessary
+for f in /usr/bin/tessary /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml \
+    /usr/share/icons/hicolor/scalable/apps/$id.svg /usr/share/icons/hicolor/symbolic/apps/$id-symbolic.svg \
+    /usr/share/icons/hicolor/16x16/apps/$id.png /usr/share/icons/hicolor/256x256/apps/$id.png \
+    /usr/share/icons/hicolor/512x512/apps/$id.png \
     /usr/share/tessary/sounds/Ambient/rain.flac /usr/share/tessary/sounds/Ambient/birds.flac \
     /usr/share/tessary/sounds/Hero.flac /usr/share/tessary/sounds/beep.flac \
     /usr/share/doc/tessary/copyright /usr/share/doc/tessary/changelog.gz /usr/share/man/man1/tessary.1.gz; do
@@ -28,6 +29,9 @@ if grep -vE '^/usr/(bin/tessary|share/(applications|metainfo|icons|tessary|doc/t
   fail "unexpected files in the package (above)"
 fi
 [ "$(grep -c '^/usr/bin/.' "$work/files")" = 1 ] || fail "more than one program in /usr/bin"
+if grep -E '^/usr/share/icons/.*\.(png|svg)$' "$work/files" | grep -vF "/$id"; then
+  fail "icons not named by the application id (above)"
+fi
 
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"

@@ -20,6 +20,7 @@
 #include "sync/SyncService.h"
 #include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
+#include "ui/QtTexts.h"
 #include "ui/QuitGuard.h"
 #include "ui/WindowController.h"
 #include "updates/AppUpdater.h"
@@ -27,12 +28,9 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QStandardPaths>
-#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -143,11 +141,7 @@ int main(int argc, char *argv[])
     // _GTK_APPLICATION_ID under X11): how the desktop matches the window to its entry and icon.
     QApplication::setDesktopFileName(QStringLiteral(TESSARY_APP_ID));
     QApplication::setWindowIcon(tessary::ui::WindowController::applicationIcon());
-    // Qt's own texts (the fallback file dialog, a text field's menu) in the language of ours.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtTexts);
+    tessary::ui::installChineseQtTexts(app);
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);

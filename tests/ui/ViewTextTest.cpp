@@ -1,4 +1,5 @@
 #include "ui/FloatingTimer.h"
+#include "ui/QtTexts.h"
 #include "ui/Symbols.h"
 #include "ui/ViewText.h"
 
@@ -160,4 +161,17 @@ TEST(Symbols, EveryNameUsedByTheScreensMapsToAGlyphInTheFont)
         check(QString::fromLatin1(info.symbol), {});
     EXPECT_GT(seen, 40);
     EXPECT_TRUE(unknown.isEmpty()) << unknown.join(QStringLiteral(", ")).toStdString();
+}
+
+// Qt's own dialogs speak Chinese: its catalogue (a missing package or path shows here) and the
+// fallback file dialog's labels that the catalogue lacks.
+TEST(QtTexts, QtsOwnTextsAreChinese)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    installChineseQtTexts(app);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+    EXPECT_EQ(QCoreApplication::translate("FileDialog", "File name"), QStringLiteral("文件名"));
+    EXPECT_EQ(QCoreApplication::translate("FileDialog", "Filter"), QStringLiteral("文件类型"));
+    EXPECT_EQ(QCoreApplication::translate("SomethingElse", "Filter"), QStringLiteral("Filter"));
 }

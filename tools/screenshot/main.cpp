@@ -11,6 +11,7 @@
 #include "sync/SyncService.h"
 #include "ui/FloatingTimer.h"
 #include "ui/QmlSetup.h"
+#include "ui/QtTexts.h"
 #include "ui/QuitGuard.h"
 #include "ui/Symbols.h"
 #include "updates/AppUpdater.h"
@@ -122,6 +123,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
     QApplication app(argc, argv);
+    ui::installChineseQtTexts(app);
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     QApplication::setFont(font);
     QStringList args = QApplication::arguments().mid(1);

@@ -1,6 +1,7 @@
 // Morning birds by a lake: five to seven birds (one a dove cooing low), each with its own motif of whistled
-// syllables (nearly pure tones with sweeps and vibrato) that it repeats every few seconds,
-// placed at a distance (low-pass, a little reverb) over the soft swell of the lake.
+// syllables (nearly pure tones with sweeps and vibrato) sung legato, repeated every few seconds,
+// each phrase nearer or farther than the last, placed at a distance (low-pass, some reverb) over
+// the soft swell of the lake and a faint hiss of leaves.
 #include "Filters.h"
 #include "Loops.h"
 #include "Modulation.h"
@@ -74,7 +75,9 @@ Voice drawVoice(Random &rng, bool low)
             syllable.from = 1.0;
             syllable.to = rng.uniform(1.05, 1.15);
         }
-    v.gap = low ? rng.uniform(0.15, 0.3) : rng.uniform(0.01, 0.04);
+    // Songbird syllables run into one another: gaps between them make the level flicker at the
+    // syllable rate far more than in real song, whose notes blur together at a distance.
+    v.gap = low ? rng.uniform(0.15, 0.3) : rng.uniform(0.0, 0.004);
     v.interval = rng.uniform(3.0, 15.0);
     v.gain = low ? rng.uniform(0.03, 0.06) : rng.uniform(0.2, 0.5);
     v.position = rng.uniform(-0.8, 0.8);
@@ -103,7 +106,8 @@ void addSyllable(Channel &out, std::size_t at, const Syllable &s, double base, d
         }
         phase += kTwoPi * f / kSampleRate;
         const double env = std::pow(std::sin(kPi * std::pow(x, 0.6)), 0.5) * am;
-        out[at + i] += float(s.gain * env * (std::sin(phase) + 0.25 * std::sin(2.0 * phase)));
+        // A faint octave only: a stronger one stands out at 5–8 kHz, above the song band.
+        out[at + i] += float(s.gain * env * (std::sin(phase) + 0.15 * std::sin(2.0 * phase)));
     }
 }
 
@@ -123,6 +127,10 @@ Channel renderPhrase(Random &rng, const Voice &v)
         addSyllable(out, at, s, v.base * pitch, tempo);
         at += std::size_t((s.seconds + v.gap) * tempo * kSampleRate);
     }
+    // The phrase swells in over its first 80 ms rather than starting at full voice.
+    const auto swellIn = std::size_t(0.08 * kSampleRate);
+    for (std::size_t i = 0; i < std::min(swellIn, out.size()); ++i)
+        out[i] *= float(double(i) / double(swellIn));
     Biquad lp;
     lp.lowpass(v.cutoff, 0.7);
     for (auto &x : out)
@@ -184,12 +192,16 @@ Buffer renderBirds(const LoopContext &ctx)
         // Phrases every `interval` ± 25 %, placed on the circular timeline; the last one
         // keeps a decent gap to the first across the loop point.
         const double first = rng.uniform(0.0, std::min(v.interval, seconds));
+        // Each phrase ±6 dB, as the bird turns or moves: a few loud calls stand out of a
+        // quieter chorus, as in a real recording. Its own generator keeps the timing draws.
+        Random levelRng = ctx.layer("birds/voice/" + std::to_string(b) + "/level");
         double t = first;
         do {
             const Channel phrase = renderPhrase(rng, v);
+            const double level = v.gain * dbToGain(levelRng.uniform(-6.0, 6.0));
             const auto at = std::int64_t(t * kSampleRate);
-            mixWrapped(dry.left(), at, phrase, float(v.gain * g.left));
-            mixWrapped(dry.right(), at, phrase, float(v.gain * g.right));
+            mixWrapped(dry.left(), at, phrase, float(level * g.left));
+            mixWrapped(dry.right(), at, phrase, float(level * g.right));
             t += v.interval * rng.uniform(0.75, 1.25);
         } while (t < first + seconds - 0.6 * v.interval);
     }
@@ -210,12 +222,19 @@ Buffer renderBirds(const LoopContext &ctx)
         Random rng = ctx.layer(ch == 0 ? "birds/lake/L" : "birds/lake/R");
         const Channel noise = noiseTable(rng, n);
         const Channel airNoise = noiseTable(rng, n);
+        Random leavesRng = ctx.layer(ch == 0 ? "birds/leaves/L" : "birds/leaves/R");
+        const Channel leavesNoise = noiseTable(leavesRng, n);
         BrownFilter brown;
         PinkFilter pink;
         // Leaves stirring and a far-off chorus too distant to pick out: a soft 0.5–3 kHz murmur.
         OnePoleLowpass airLp(2500.0);
         Biquad airHp;
         airHp.highpass(500.0, 0.7);
+        // Leaves in a breath of air: a faint steady 6–11 kHz hiss, so that above 4 kHz the
+        // level falls to a bed between calls rather than to silence.
+        Biquad leavesHp, leavesLp;
+        leavesHp.highpass(6000.0, 0.7);
+        leavesLp.lowpass(11000.0, 0.7);
         // Water lapping at the shore: a low murmur around 80–100 Hz.
         Biquad lp, hp, hp2;
         lp.lowpass(rng.uniform(130.0, 160.0), 0.7);
@@ -227,8 +246,9 @@ Buffer renderBirds(const LoopContext &ctx)
         out.channels[std::size_t(ch)] = renderCircular(n, [&](std::size_t i) {
             const double swell = 0.85 + 0.15 * loopSine(k, phase + lag, i, n);
             const double lake = hp2(hp(lp(brown(noise[i])))) * 0.12 * swell;
-            const double air = airHp(airLp(pink(airNoise[i]))) * 0.15;
-            return d[i] + 0.4 * wet[i] + lake + air;
+            const double air = airHp(airLp(pink(airNoise[i]))) * 0.25;
+            const double leaves = leavesLp(leavesHp(leavesNoise[i])) * 0.012;
+            return d[i] + 0.6 * wet[i] + lake + air + leaves;
         });
     }
     return out;

@@ -46,7 +46,10 @@ private:
     template <typename T>
     void change(T &member, const T &value);
 
+    double radius() const;
+
     double m_progress = 0.0;
+    double m_paintedProgress = 0.0;
     double m_lineWidth = 5.0;
     double m_inset = 0.0;
     QColor m_trackColor{Qt::transparent};

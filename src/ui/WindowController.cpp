@@ -60,7 +60,8 @@ QIcon WindowController::applicationIcon()
 }
 
 WindowController::WindowController(QQmlEngine &engine, AppStore &store, updates::AppUpdater &updater, QObject *parent)
-    : QObject(parent), m_engine(engine), m_store(store), m_updater(updater), m_floating(new FloatingTimer(engine, this)), m_memoryRelease(new QTimer(this))
+    : QObject(parent), m_engine(engine), m_store(store), m_updater(updater), m_floating(new FloatingTimer(engine, this)),
+      m_memoryRelease(new QTimer(this))
 {
     connect(m_floating, &FloatingTimer::restoreRequested, this, &WindowController::restoreMainWindow);
     // After a screen is left or the window hidden, once the unloaded items have been deleted.

@@ -206,26 +206,26 @@ TessaryCard {
                 description: card.energyLabel()
                 value: AppStore.currentStartEnergy
                 onPicked: (n) => AppStore.currentStartEnergy = n
-              RowLayout {
-                anchors.fill: parent
-                spacing: 4
-                Repeater {
-                    model: 5
-                    delegate: Item {
-                        required property int index
-                        readonly property bool filled: index + 1 <= AppStore.currentStartEnergy
-                        Layout.fillWidth: true
-                        implicitHeight: 30
-                        Symbol {
-                            anchors.centerIn: parent
-                            name: parent.filled ? "circle.fill" : "circle"
-                            size: 16
-                            color: parent.filled ? TessaryTheme.amber : TessaryTheme.secondaryText
+                RowLayout {
+                    anchors.fill: parent
+                    spacing: 4
+                    Repeater {
+                        model: 5
+                        delegate: Item {
+                            required property int index
+                            readonly property bool filled: index + 1 <= AppStore.currentStartEnergy
+                            Layout.fillWidth: true
+                            implicitHeight: 30
+                            Symbol {
+                                anchors.centerIn: parent
+                                name: parent.filled ? "circle.fill" : "circle"
+                                size: 16
+                                color: parent.filled ? TessaryTheme.amber : TessaryTheme.secondaryText
+                            }
+                            MouseArea { anchors.fill: parent; onClicked: AppStore.currentStartEnergy = index + 1 }
                         }
-                        MouseArea { anchors.fill: parent; onClicked: AppStore.currentStartEnergy = index + 1 }
                     }
                 }
-              }
             }
         }
 

@@ -196,6 +196,7 @@ def check_history_rows():
     row = next((n for n, _ in walk(application()) if n.getRoleName() == "list item" and n.name), None)
     if row is None:
         fail("the history shows no round a screen reader can read")
+    row_name = row.name
     check_names_everywhere((("ctrl+3", "history with rounds"),))
     key("ctrl+3")
     for _ in range(12):
@@ -205,7 +206,16 @@ def check_history_rows():
             break
     else:
         fail("Tab never reached the history list")
-    print(f"ok: Tab reaches the history list; a row reads «{row.name}»")
+    key("Return")  # edits the current row: its sheet's controls are named too
+    find("保存修改")
+    unnamed("the edit sheet")
+    key("Escape")
+    time.sleep(0.3)
+    key("Menu")
+    find("编辑这条记录", "menu item")
+    find("删除这条记录", "menu item")
+    key("Escape")
+    print(f"ok: Tab reaches the history list; a row reads «{row_name}»; Return edits it, the menu key opens its menu")
 
 
 def check_tab_order():
@@ -314,8 +324,6 @@ def check_tray_popup():
         return any(n.name.startswith("开始 ") and n.name.endswith(" 分钟") for n in controls())
 
     click_tray_icon()
-    if os.environ.get("DUMP"):
-        dump()
     unnamed("tray popup")
     key("Escape")
     wait_for("Escape to close the tray popup", lambda: not popup_open(), timeout=3)

@@ -48,7 +48,7 @@ ListView {
     activeFocusOnTab: true
     Accessible.role: Accessible.List
     Accessible.name: "专注记录"
-    Accessible.description: "上下方向键选择，菜单键打开操作，Delete 删除"
+    Accessible.description: "上下方向键选择，回车编辑，Delete 删除，菜单键打开操作"
     keyNavigationEnabled: true
     highlightFollowsCurrentItem: false
     currentIndex: -1
@@ -66,6 +66,11 @@ ListView {
         }
     }
     Keys.onMenuPressed: if (currentItem) openRowMenu(currentIndex, currentItem.x + 40, currentItem.y + 30)
+    // Tab into the list lands on its first row, so the keys below act on something.
+    onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
+    // The row's menu is not in Qt 6.4's accessibility tree: its actions have keys of their own.
+    Keys.onReturnPressed: if (currentItem) editRow(currentIndex)
+    Keys.onEnterPressed: if (currentItem) editRow(currentIndex)
 
     header: Column {
         x: 30

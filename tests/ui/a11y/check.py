@@ -2,8 +2,6 @@
 """What a screen-reader user and a keyboard-only user meet in 汀禾, read from its AT-SPI tree.
 
   check.py dump          prints the tree of every window (for looking)
-  check.py shots DIR     keyboard focus on a few controls in both appearances, as PNG (ImageMagick)
-  check.py tray          the tray popup's check alone
   check.py               runs every check; exits 1 on the first failure
 """
 import json
@@ -336,20 +334,6 @@ def check_tray_popup():
 if __name__ == "__main__":
     if sys.argv[1:] == ["dump"]:
         dump()
-        sys.exit(0)
-    if sys.argv[1:2] == ["shots"]:  # keyboard focus as it looks, for a person to look at
-        activate_window()
-        for appearance in ("dark", "light"):
-            for stop in ("60 分钟", "开始前精力 4/5", "随专注播放"):
-                tab_to(stop)
-                subprocess.run(["import", "-window", "root", f"{sys.argv[2]}/focus-{stop.split()[0]}-{appearance}.png"])
-            press(find("切换到日间模式" if appearance == "dark" else "切换到夜间模式"))
-        sys.exit(0)
-    if sys.argv[1:] == ["names"]:
-        check_names_everywhere()
-        sys.exit(0)
-    if sys.argv[1:] == ["tray"]:
-        check_tray_popup()
         sys.exit(0)
     check_names_everywhere()
     check_tab_order()

@@ -205,7 +205,7 @@ TessaryCard {
                 name: "开始前精力"
                 description: card.energyLabel()
                 value: AppStore.currentStartEnergy
-                onPicked: (n) => AppStore.currentStartEnergy = n
+                onEdited: (n) => AppStore.currentStartEnergy = n
                 RowLayout {
                     anchors.fill: parent
                     spacing: 4

@@ -15,6 +15,7 @@ Rectangle {
     radius: 12
     color: TessaryTheme.faint(0.05)
     StepperArea {
+        anchors.fill: parent
         name: stepper.spokenTitle + "（分钟）"
         value: stepper.value; from: stepper.from; to: stepper.to
         cornerRadius: stepper.radius

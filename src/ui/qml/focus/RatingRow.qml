@@ -20,7 +20,7 @@ Column {
         name: row.title
         description: "1 为" + row.low + "，5 为" + row.high
         value: row.value
-        onPicked: (n) => row.picked(n)
+        onEdited: (n) => row.picked(n)
         RowLayout {
             anchors.fill: parent
             spacing: 6

@@ -17,6 +17,7 @@ Rectangle {
     color: showsValue ? TessaryTheme.faint(0.06) : "transparent"
     border.color: showsValue ? TessaryTheme.hairline : "transparent"
     StepperArea {
+        anchors.fill: parent
         name: stepper.name + (stepper.unit !== "" ? "（" + stepper.unit.trim() + "）" : "")
         value: stepper.value; from: stepper.from; to: stepper.to
         cornerRadius: stepper.radius

@@ -192,7 +192,7 @@ int main(int argc, char *argv[])
         tessary::desktop::Autostart::defaultDirectory(),
         tessary::desktop::Autostart::programFor(QCoreApplication::applicationFilePath(),
                                                 QStandardPaths::findExecutable(QStringLiteral("tessary"))),
-        [&store](const QString &text) { store.toast(text); });
+        [&store](const QString &text) { store.warn(text); });
     tessary::desktop::LockWatcher lockWatcher(QDBusConnection::systemBus(), QDBusConnection::sessionBus(), store);
     tessary::ui::setUpQml(engine, store, updater, autostart, lockWatcher, &quitGuard, &sync);
     tessary::ui::WindowController windows(engine, store, updater);

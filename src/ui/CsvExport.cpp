@@ -44,14 +44,18 @@ bool CsvExport::finish(const QUrl &destination)
 {
     setAsking(false);
     bool written = false;
-    if (destination.isLocalFile()) {
-        const QString path = destination.toLocalFile();
-        // A directory is never replaced; everything else is written to a temporary
-        // file beside the target and renamed over it, so a failure leaves the old file.
-        if (!path.isEmpty() && !QFileInfo(path).isDir())
-            written = Persistence::writeCsv(path, m_store->sessions(), m_store->calendar().zone);
-    }
-    m_store->toast(written ? QStringLiteral("CSV 已导出。") : QStringLiteral("没有导出文件。"));
+    // Qt's fallback dialog answers a typed name with a bare absolute path, not a file URL.
+    const QString path = destination.isLocalFile() ? destination.toLocalFile()
+                         : destination.scheme().isEmpty() && QDir::isAbsolutePath(destination.path()) ? destination.path()
+                                                                                                      : QString();
+    // A directory is never replaced; everything else is written to a temporary
+    // file beside the target and renamed over it, so a failure leaves the old file.
+    if (!path.isEmpty() && !QFileInfo(path).isDir())
+        written = Persistence::writeCsv(path, m_store->sessions(), m_store->calendar().zone);
+    if (written)
+        m_store->toast(QStringLiteral("CSV 已导出。"));
+    else
+        m_store->warn(QStringLiteral("没有导出文件。"));
     return written;
 }
 

@@ -292,6 +292,7 @@ TEST(CsvExport, AsksOnceWritesAtomicallyAndSaysHowItWent)
     // Cancelled.
     EXPECT_FALSE(exporter.finish(QUrl()));
     EXPECT_EQ(store.toastMessageText(), QStringLiteral("没有导出文件。"));
+    EXPECT_TRUE(store.toastIsWarning());
     EXPECT_FALSE(exporter.asking());
 
     // Written: the whole archive, replacing what was there.
@@ -309,6 +310,10 @@ TEST(CsvExport, AsksOnceWritesAtomicallyAndSaysHowItWent)
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), Persistence::csvText(store.sessions(), QTimeZone::utc()));
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left behind
+    // A name typed into Qt's own dialog comes back as a bare path.
+    EXPECT_TRUE(exporter.finish(QUrl(out.filePath(QStringLiteral("typed.csv")))));
+    EXPECT_TRUE(QFileInfo::exists(out.filePath(QStringLiteral("typed.csv"))));
+    EXPECT_FALSE(exporter.finish(QUrl(QStringLiteral("typed.csv")))); // relative: no folder to put it in
 
     // Destinations that cannot be written: nothing written, nothing replaced.
     EXPECT_FALSE(exporter.finish(QUrl::fromLocalFile(out.path()))); // a directory

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QQmlComponent>
@@ -26,6 +27,7 @@
 #include <QQuickWindow>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -122,6 +124,11 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
+    // A private home: the save dialog opens in its Documents, and the export lands there.
+    QTemporaryDir home;
+    QDir(home.path()).mkpath(QStringLiteral("Documents"));
+    qputenv("HOME", home.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
     QApplication app(argc, argv);
     ui::installChineseQtTexts(app);
     QFont font(QStringLiteral("Noto Sans CJK SC"));
@@ -174,7 +181,7 @@ int main(int argc, char *argv[])
     QQmlEngine engine;
     const QString autostartDir = h.dir.filePath(QStringLiteral("autostart"));
     desktop::Autostart autostart(autostartDir, QStringLiteral("tessary"),
-                                 [&store](const QString &text) { store.toast(text); });
+                                 [&store](const QString &text) { store.warn(text); });
     // No buses: the settings screen is drawn as on a desktop that reports its lock screen.
     desktop::LockWatcher lockWatcher(QDBusConnection(QString()), QDBusConnection(QString()), store);
     lockWatcher.pretendAvailable(true);
@@ -442,6 +449,30 @@ int main(int argc, char *argv[])
             pressEscape();
             if (exporter->property("asking").toBool() || store.toastMessageText() != QStringLiteral("没有导出文件。")) {
                 std::fprintf(stderr, "Escape on the save dialog did not cancel the export\n");
+                ++failures;
+            }
+            h.advance(4, false);
+            // By keyboard: the name field has the focus with the name selected, Return saves.
+            QMetaObject::invokeMethod(exporter, "begin");
+            settle(150);
+            QQuickItem *field = window.activeFocusItem();
+            const QString typed = QStringLiteral("typed") + suffix;
+            if (!field || field->objectName() != QStringLiteral("fileNameTextField")
+                || field->property("selectedText").toString() != QStringLiteral("汀禾-专注记录")) {
+                std::fprintf(stderr, "the save dialog did not open with its name selected in the focused field\n");
+                ++failures;
+            } else {
+                for (const QChar c : typed)
+                    QTest::keyClick(&window, c.toLatin1());
+                pressKey(Qt::Key_Return);
+                if (!QFileInfo::exists(QDir(home.path()).filePath(QStringLiteral("Documents/") + typed + QStringLiteral(".csv")))
+                    || store.toastMessageText() != QStringLiteral("CSV 已导出。")) {
+                    std::fprintf(stderr, "Return in the save dialog's name field did not export\n");
+                    ++failures;
+                }
+            }
+            if (exporter->property("asking").toBool()) {
+                pressEscape();
                 ++failures;
             }
             h.advance(4, false);

@@ -59,6 +59,13 @@ Item {
 
     // Bound, not found once: the content may be placed in its window after it is made.
     ExportDialog { parentWindow: root.Window.window }
+    // Qt's own dialogs open over the window's content and take its palette.
+    readonly property Item windowContent: root.Window.window ? root.Window.window.contentItem : null
+    onWindowContentChanged: if (windowContent) TessaryTheme.paint(windowContent.palette)
+    Connections {
+        target: TessaryTheme
+        function onDarkChanged() { if (root.windowContent) TessaryTheme.paint(root.windowContent.palette) }
+    }
     UpdateDialog {}
     // What a check the user asked for found, when it found nothing to offer.
     Connections {

@@ -2,27 +2,79 @@ import QtQuick
 import QtQuick.Dialogs
 import Tessary.Engine
 
-// The save dialog every CSV export asks: the desktop's own where it has one.
-FileDialog {
-    id: dialog
-    objectName: "exportDialog"
-    title: "导出 CSV"
-    fileMode: FileDialog.SaveFile
-    nameFilters: ["CSV 文件 (*.csv)"]
-    defaultSuffix: "csv"
-    acceptLabel: "保存"
-    rejectLabel: "取消"
-    currentFolder: Exporter.suggestedFolder
-    onAccepted: Exporter.finish(selectedFile)
-    onRejected: Exporter.finish("")
+// The save dialog every CSV export asks: the desktop's own where it has one. A new one
+// each time, so Qt's fallback dialog takes the colours of the appearance now in force
+// (it keeps the palette it was made with) and holds no memory between exports.
+QtObject {
+    id: exporter
+    property var parentWindow
+
+    readonly property Component dialog: Component {
+        FileDialog {
+            objectName: "exportDialog"
+            title: "导出 CSV"
+            fileMode: FileDialog.SaveFile
+            nameFilters: ["CSV 文件 (*.csv)"]
+            defaultSuffix: "csv"
+            acceptLabel: "保存"
+            rejectLabel: "取消"
+            currentFolder: Exporter.suggestedFolder
+            // Focus goes back where it was, so the keyboard carries on from the export button.
+            property Item returnFocusTo
+            onAccepted: { Exporter.finish(selectedFile); done() }
+            onRejected: { Exporter.finish(""); done() }
+            function done() {
+                if (returnFocusTo)
+                    returnFocusTo.forceActiveFocus()
+                destroy()
+            }
+        }
+    }
+
+    // Qt's fallback dialog as a keyboard user expects a save dialog: the name field has the
+    // focus with the name before ".csv" selected, and Return in it saves. Its basic style draws
+    // the path bar on a fixed white field; that field takes the palette's base like the others.
+    function finishFallback(item, asked) {
+        if (item.upButton !== undefined && item.background)
+            item.background.color = Qt.binding(() => item.palette.base)
+        if (item.objectName === "fileNameTextField") {
+            const field = item
+            field.forceActiveFocus()
+            field.select(0, Math.max(0, field.text.lastIndexOf(".")) || field.text.length)
+            field.accepted.connect(() => {
+                const save = exporter.findButton(field.parent, asked.acceptLabel)
+                if (save && save.enabled)
+                    save.clicked()
+            })
+        }
+        for (let i = 0; i < item.children.length; ++i)
+            finishFallback(item.children[i], asked)
+    }
+    function findButton(item, text) {
+        if (item.text === text && item.clicked !== undefined)
+            return item
+        for (let i = 0; i < item.children.length; ++i) {
+            const found = findButton(item.children[i], text)
+            if (found)
+                return found
+        }
+        return null
+    }
 
     property Connections requests: Connections {
         target: Exporter
         function onLocationRequested() {
-            dialog.selectedFile = Exporter.suggestedLocation
-            dialog.open()
-            if (!dialog.visible) // no window to open in: answer, or the export would wait forever
+            const asked = exporter.dialog.createObject(exporter, {
+                parentWindow: exporter.parentWindow,
+                returnFocusTo: exporter.parentWindow ? exporter.parentWindow.activeFocusItem : null })
+            asked.selectedFile = Exporter.suggestedLocation
+            asked.open()
+            if (!asked.visible) { // no window to open in: answer, or the export would wait forever
                 Exporter.finish("")
+                asked.destroy()
+            } else if (exporter.parentWindow) {
+                exporter.finishFallback(exporter.parentWindow.contentItem, asked)
+            }
         }
     }
 }

@@ -47,4 +47,25 @@ QtObject {
     readonly property color gradientEnd: dark ? "#11191B" : "#F7F9F8"
 
     readonly property string fontFamily: "Noto Sans CJK SC"
+
+    // Qt's own dialogs (the save dialog where the desktop offers none) paint with palette
+    // roles, not these names; this gives them our colours in both appearances.
+    function paint(palette) {
+        const roles = dark
+            ? { window: "#172125", windowText: primaryText, base: "#10191C", alternateBase: "#152024",
+                text: primaryText, button: "#22313A", buttonText: primaryText, brightText: "#FFFFFF",
+                light: "#2A3A40", midlight: "#24333A", mid: "#3A4C52", dark: "#0B1215", shadow: "#000000",
+                highlight: "#2F6B57", highlightedText: primaryText, placeholderText: secondaryText,
+                link: blue, linkVisited: blue, toolTipBase: "#1B262A", toolTipText: primaryText }
+            : { window: "#F7FAF9", windowText: primaryText, base: "#FFFFFF", alternateBase: "#F1F6F3",
+                text: primaryText, button: "#EAF1EE", buttonText: primaryText, brightText: "#FFFFFF",
+                light: "#FFFFFF", midlight: "#F1F6F3", mid: "#C5D2CC", dark: "#9AAAA3", shadow: "#14211C",
+                highlight: "#C8EBDD", highlightedText: primaryText, placeholderText: secondaryText,
+                link: blue, linkVisited: blue, toolTipBase: "#FFFFFF", toolTipText: primaryText }
+        for (const role in roles)
+            palette[role] = roles[role]
+        palette.disabled.text = secondaryText
+        palette.disabled.windowText = secondaryText
+        palette.disabled.buttonText = secondaryText
+    }
 }

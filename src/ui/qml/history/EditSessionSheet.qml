@@ -69,7 +69,6 @@ Popup {
                 model: sheet.tasks
                 currentIndex: Math.max(0, sheet.tasks.indexOf(sheet.task === "" ? "未分类" : sheet.task))
                 onActivated: (i) => sheet.task = i === 0 ? "" : sheet.tasks[i]
-                Accessible.name: "任务"
             }
         }
         RatingRow {

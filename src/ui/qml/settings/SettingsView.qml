@@ -67,7 +67,10 @@ Flickable {
         color: TessaryTheme.primaryText
         placeholderTextColor: TessaryTheme.secondaryText
         selectByMouse: true
-        background: Rectangle { radius: 9; color: TessaryTheme.faint(0.07); border.color: TessaryTheme.hairline }
+        background: Rectangle {
+            radius: 9; color: TessaryTheme.faint(0.07)
+            border.color: parent.activeFocus ? TessaryTheme.mint : TessaryTheme.hairline
+        }
     }
 
     ColumnLayout {
@@ -233,6 +236,10 @@ Flickable {
                             id: durationField
                             objectName: "durationField"
                             Accessible.name: "默认时长（分钟）"
+                            // One Tab stop for the value: the arrows step it like the − / + beside it.
+                            Accessible.description: "上下方向键增减一分钟"
+                            Keys.onUpPressed: Settings.selectedDurationMinutes = Math.min(1440, Settings.selectedDurationMinutes + 1)
+                            Keys.onDownPressed: Settings.selectedDurationMinutes = Math.max(1, Settings.selectedDurationMinutes - 1)
                             implicitWidth: 62
                             horizontalAlignment: Text.AlignHCenter
                             validator: IntValidator { bottom: 1; top: 1440 }
@@ -309,6 +316,7 @@ Flickable {
                             Layout.fillWidth: true
                             placeholderText: "新增任务名称"
                             Accessible.name: "新增任务名称"
+                            Accessible.description: "按回车加入任务列表"
                             text: view.newManagedTaskName
                             onTextEdited: view.newManagedTaskName = text
                             onAccepted: view.addManagedTask()

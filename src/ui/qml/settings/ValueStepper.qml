@@ -16,7 +16,9 @@ Rectangle {
     radius: 9
     color: showsValue ? TessaryTheme.faint(0.06) : "transparent"
     border.color: showsValue ? TessaryTheme.hairline : "transparent"
+    // Without its number the stepper only adds − / + to a field, which is the value's Tab stop.
     StepperArea {
+        visible: stepper.showsValue
         anchors.fill: parent
         name: stepper.name + (stepper.unit !== "" ? "（" + stepper.unit.trim() + "）" : "")
         value: stepper.value; from: stepper.from; to: stepper.to

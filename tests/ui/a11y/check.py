@@ -100,10 +100,12 @@ def press(node):
 
 
 def focused():
+    # The deepest: Qt also marks a focus scope holding the focus (a list and its header's button).
+    found = None
     for n, _ in walk(application()):
         if "focused" in states(n):
-            return n
-    return None
+            found = n
+    return found
 
 
 def key(*keys):
@@ -165,11 +167,11 @@ FOCUS_TAB_ORDER = ["专注", "洞察", "记录", "设置", "切换到日间模�
                    "开始前精力 4/5", "采用建议", "随专注播放", "环境音总音量", "播放", "雨声"]
 
 
-def scroll_down(steps=5):
+def scroll_down(steps=5, button="5"):
     ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^汀禾$"],
                          capture_output=True, text=True).stdout.split()
     subprocess.run(["xdotool", "mousemove", "--window", ids[0], "700", "500",
-                    "click", "--repeat", str(steps), "--delay", "30", "5"], check=True)
+                    "click", "--repeat", str(steps), "--delay", "30", button], check=True)
     time.sleep(0.4)
 
 
@@ -197,13 +199,18 @@ def check_history_rows():
     row_name = row.name
     check_names_everywhere((("ctrl+3", "history with rounds"),))
     key("ctrl+3")
+    scroll_down(40, button="4")  # back to the top: Qt shows a screen reader only what is in the window
+    before = None
     for _ in range(12):
         key("Tab")
         n = focused()
-        if n is not None and n.getRoleName() == "list" and n.name:
-            break
+        if n is not None and n.getRoleName() in ("list", "list item") and n.name:
+            break  # the list, or its first row that took the focus
+        before = n.name if n is not None else None
     else:
         fail("Tab never reached the history list")
+    if before != "导出 CSV":  # the reading order: the header's button, then the rows
+        fail(f"Tab reached the history list from «{before}», not from «导出 CSV»")
     key("Return")  # edits the current row: its sheet's controls are named too
     find("保存修改")
     unnamed("the edit sheet")

@@ -45,7 +45,16 @@ ListView {
     clip: true
     spacing: 10
     focus: true
-    activeFocusOnTab: true
+    // Tab follows the reading order: the header's export button, then the rows. The list sits
+    // before its header in Qt's focus chain, so it is reached through a stop after the button.
+    activeFocusOnTab: false
+    Keys.onTabPressed: moveFocus(true)
+    Keys.onBacktabPressed: moveFocus(false)
+    function moveFocus(forward) {
+        const next = headerItem ? headerItem.listStop.nextItemInFocusChain(forward) : null
+        if (next)
+            next.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
+    }
     Accessible.role: Accessible.List
     Accessible.name: "专注记录"
     Accessible.description: "上下方向键选择，回车编辑，Delete 删除，菜单键打开操作"
@@ -67,7 +76,12 @@ ListView {
     }
     Keys.onMenuPressed: if (currentItem) openRowMenu(currentIndex, currentItem.x + 40, currentItem.y + 30)
     // Tab into the list lands on its first row, so the keys below act on something.
-    onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
+    // The rows have the keyboard when the list or its current row has the focus (the list
+    // also has active focus while its header's button has it: it is a focus scope).
+    readonly property bool rowsFocused: Window.activeFocusItem !== null
+                                        && (Window.activeFocusItem === view || Window.activeFocusItem === currentItem)
+    // Later, not inside the change: choosing a row moves the focus onto it.
+    onRowsFocusedChanged: if (rowsFocused && currentIndex < 0 && count > 0) Qt.callLater(() => { if (currentIndex < 0) currentIndex = 0 })
     // The row's menu is not in Qt 6.4's accessibility tree: its actions have keys of their own.
     Keys.onReturnPressed: if (currentItem) editRow(currentIndex)
     Keys.onEnterPressed: if (currentItem) editRow(currentIndex)
@@ -81,6 +95,7 @@ ListView {
         // The list keeps its content position when the header grows (its texts laid out,
         // the empty state giving way to the summary); at the top, stay at the top.
         property real settledHeight: 0
+        readonly property Item listStop: stop
         onHeightChanged: Qt.callLater(view.keepTop, this)
 
         RowLayout {
@@ -97,6 +112,13 @@ ListView {
                 text: "导出 CSV"
                 symbol: "square.and.arrow.up"
                 onClicked: Exporter.begin()
+                // Next in the focus chain after the button (its child, outside every layout).
+                Item {
+                    id: stop
+                    activeFocusOnTab: true
+                    // Its focus given up first, or the list would hand the focus straight back to it.
+                    onActiveFocusChanged: if (activeFocus) { focus = false; view.forceActiveFocus(Qt.TabFocusReason) }
+                }
             }
         }
         HistoryEmptyState { visible: History.empty; width: parent.width }
@@ -113,7 +135,7 @@ ListView {
     delegate: SessionRow {
         x: 30
         width: view.width - 60
-        current: view.activeFocus && ListView.isCurrentItem
+        current: view.rowsFocused && ListView.isCurrentItem
         onSelected: { view.currentIndex = index; view.forceActiveFocus() }
         onMenuRequested: (mx, my) => {
             const p = mapToItem(view, mx, my)

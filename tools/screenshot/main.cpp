@@ -462,6 +462,27 @@ int main(int argc, char *argv[])
                 std::fprintf(stderr, "the save dialog did not open with its name selected in the focused field\n");
                 ++failures;
             } else {
+                // Qt's own dialog in the appearance in force: its name field and its path bar.
+                QQuickItem *popup = field;
+                while (popup->parentItem() && !popup->inherits("QQuickPopupItem"))
+                    popup = popup->parentItem();
+                QQuickItem *pathBar = nullptr;
+                std::function<void(QQuickItem *)> findPathBar = [&](QQuickItem *item) {
+                    if (item->property("upButton").isValid())
+                        pathBar = item;
+                    for (QQuickItem *child : item->childItems())
+                        findPathBar(child);
+                };
+                findPathBar(popup);
+                for (QQuickItem *item : {field, pathBar}) {
+                    auto *background = item ? item->property("background").value<QQuickItem *>() : nullptr;
+                    const qreal lightness = background ? background->property("color").value<QColor>().lightnessF() : -1;
+                    if (dark ? !(lightness >= 0 && lightness < 0.3) : lightness <= 0.7) {
+                        std::fprintf(stderr, "the save dialog's %s is not in the %s appearance\n",
+                                     item == field ? "name field" : "path bar", dark ? "dark" : "light");
+                        ++failures;
+                    }
+                }
                 for (const QChar c : typed)
                     QTest::keyClick(&window, c.toLatin1());
                 pressKey(Qt::Key_Return);

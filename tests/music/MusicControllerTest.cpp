@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -426,12 +425,5 @@ TEST(MusicWithMpv, EndingARoundLeavesMpvPlayingAndNamesTheTrack)
     mpv.kill();
     mpv.waitForFinished();
     QDBusConnection::disconnectFromBus(client.name());
-}
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
 

@@ -347,8 +347,6 @@ TEST_F(MusicPlayer, WithoutASessionBusEveryCallFailsInOneLine)
     EXPECT_TRUE(apps.launched.isEmpty());
 }
 
-// --- A real player -------------------------------------------------------------
-
 namespace {
 
 bool writeTaggedFile(const QString &path, const char *title, const char *artist)

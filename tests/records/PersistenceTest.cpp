@@ -155,9 +155,6 @@ TEST_F(PersistenceTest, AFailedSaveLogsAndLeavesTheOldDocument)
     EXPECT_EQ(sessions, fixtures::makeArchive(5)); // the caller's state is untouched
 }
 
-// ---------------------------------------------------------------------------
-// CSV
-
 namespace {
 StudySession csvSession(const char *startedUtc, std::int64_t focusedSeconds)
 {

@@ -2,6 +2,7 @@
 // the models over a real store, the delete flow, the CSV export and the settings bridge.
 
 #include "ArchiveFactory.h"
+#include "FileBytes.h"
 #include "StoreHarness.h"
 #include "ui/ArchiveText.h"
 #include "ui/ChartGeometry.h"
@@ -288,17 +289,11 @@ TEST(CsvExport, AsksOnceWritesAtomicallyAndSaysHowItWent)
     // Written: the whole archive, replacing what was there.
     QTemporaryDir out;
     const QString target = out.filePath(QStringLiteral("汀禾-专注记录.csv"));
-    {
-        QFile f(target);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("old");
-    }
+    fakes::writeFile(target, "old");
     exporter.begin();
     EXPECT_TRUE(exporter.finish(QUrl::fromLocalFile(target)));
     EXPECT_EQ(store.toastMessageText(), QStringLiteral("CSV 已导出。"));
-    QFile written(target);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), Persistence::csvText(store.sessions(), QTimeZone::utc()));
+    EXPECT_EQ(fakes::readFile(target), Persistence::csvText(store.sessions(), QTimeZone::utc()));
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left behind
     // A name typed into Qt's own dialog comes back as a bare path.
     EXPECT_TRUE(exporter.finish(QUrl(out.filePath(QStringLiteral("typed.csv")))));

@@ -1,9 +1,9 @@
 #pragma once
 
 // Fakes and helpers shared by the audio graph tests: an output that never touches a device,
-// a random source with a chosen draw, short recordings written with libsndfile, levels, and a
-// capture of the log.
+// a random source with a chosen draw, short recordings written with libsndfile, and levels.
 
+#include "LogCapture.h"
 #include "audio/AudioEngine.h"
 #include "engine/Services.h"
 #include "records/Settings.h"
@@ -20,6 +20,8 @@
 #include <vector>
 
 namespace tessary::audio::test {
+
+using fakes::LogCapture;
 
 // Renders nothing by itself: tests call AudioEngine::renderOffline() as its thread would.
 class FakeOutput final : public AudioOutputBackend {
@@ -126,24 +128,5 @@ inline float peakOf(const std::vector<float> &samples)
 {
     return std::fabs(*std::ranges::max_element(samples, {}, [](float s) { return std::fabs(s); }));
 }
-
-// Collects warning texts while alive; everything else goes on to the previous handler.
-class LogCapture {
-public:
-    LogCapture() { s_previous = qInstallMessageHandler(capture); s_active = this; }
-    ~LogCapture() { s_active = nullptr; qInstallMessageHandler(s_previous); }
-    QStringList lines;
-
-private:
-    static inline LogCapture *s_active = nullptr;
-    static inline QtMessageHandler s_previous = nullptr;
-    static void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
-    {
-        if (s_active && type == QtWarningMsg)
-            s_active->lines << text;
-        else if (s_previous)
-            s_previous(type, context, text);
-    }
-};
 
 } // namespace tessary::audio::test

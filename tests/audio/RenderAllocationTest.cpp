@@ -1,4 +1,5 @@
-// Counts heap allocations while the mix renders, to prove the render path never allocates.
+// Counts heap allocations while the mix renders (sources, brown noise, limiter), to prove the
+// render path never allocates.
 
 #include "AudioTestSupport.h"
 #include "CountingAllocator.h"
@@ -34,8 +35,9 @@ TEST(audio_RenderPath, FullMixRendersWithoutAllocating)
     long allocations = 0;
     for (int round = 0; round < 60; ++round) {
         player.stepVolumes();
-        if (round == 30) { // a stop on the way, so the render thread's flush runs too
+        if (round == 30) { // a stop, so the render thread's flush runs, and the noise fading into its silent path
             levels.sounds[0] = 0.0f;
+            levels.sounds[std::size_t(AmbientSound::brownNoise)] = 0.0f;
             player.setLevels(levels);
         }
         player.engine().pumpStreaming();

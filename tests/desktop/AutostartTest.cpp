@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "desktop/Autostart.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +12,10 @@
 #include <unistd.h>
 
 using tessary::desktop::Autostart;
+using tessary::fakes::readFile;
+using tessary::fakes::writeFile;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 struct Toasts {
     QStringList shown;
@@ -77,7 +67,7 @@ TEST(Autostart, SwitchingOnWritesAValidEntryThatStartsInTheTrayAndOffRemovesIt)
     ASSERT_TRUE(autostart.setEnabled(true)); // the directory is made on the way
     EXPECT_TRUE(autostart.isEnabled());
     EXPECT_GE(changes.count(), 1);
-    const QByteArray text = readAll(autostart.filePath());
+    const QByteArray text = readFile(autostart.filePath());
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
     for (const char *line : {"\nExec=\"/opt/汀 禾/tessary\" --background\n", "\nName=汀禾\n",
                              "\nIcon=io.github.tessary.Tessary\n",
@@ -130,7 +120,7 @@ TEST(Autostart, StateIsTheFileOnDiskIncludingChangesMadeElsewhere)
     writeFile(second.filePath(), "[Desktop Entry]\nHidden=true\n");
     ASSERT_TRUE(second.setEnabled(true));
     EXPECT_TRUE(second.isEnabled());
-    EXPECT_TRUE(readAll(second.filePath()).contains("Exec=tessary --background"));
+    EXPECT_TRUE(readFile(second.filePath()).contains("Exec=tessary --background"));
 }
 
 TEST(Autostart, AnEntryOfAnEarlierVersionIsReplacedOnOrOffAsItWas)
@@ -157,7 +147,7 @@ TEST(Autostart, AnEntryOfAnEarlierVersionIsReplacedOnOrOffAsItWas)
         EXPECT_FALSE(QFile::exists(legacy)) << c.legacy;
         EXPECT_EQ(QFile::exists(autostart.filePath()), c.enabled || c.ours) << c.legacy;
         if (c.enabled) {
-            EXPECT_TRUE(readAll(autostart.filePath()).contains("\nExec=/opt/tessary --background\n"));
+            EXPECT_TRUE(readFile(autostart.filePath()).contains("\nExec=/opt/tessary --background\n"));
         }
     }
 }

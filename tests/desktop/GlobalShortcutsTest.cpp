@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -104,11 +103,9 @@ private:
 const QStringList kOurIds{QStringLiteral("start"), QStringLiteral("toggle-pause"), QStringLiteral("mind-wander"),
                           QStringLiteral("fatigue"), QStringLiteral("end"), QStringLiteral("show")};
 
-// The fake portal on a private bus, and the event loop the calls need.
+// The fake portal on a private bus.
 class GlobalShortcuts : public ::testing::Test {
 protected:
-    int argc = 0;
-    QCoreApplication app{argc, nullptr};
     PrivateBus bus;
     QDBusConnection server{bus.connect(QStringLiteral("portal"))};
     FakePortal portal{server};

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -71,8 +70,6 @@ public:
 // first, and a store.
 class LockWatching : public ::testing::Test {
 protected:
-    int argc = 0;
-    QCoreApplication app{argc, nullptr};
     PrivateBus system;
     PrivateBus session;
     QDBusConnection logindBus{system.connect(QStringLiteral("logind"))};

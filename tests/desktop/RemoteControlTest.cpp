@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QLocalSocket>
 #include <QRandomGenerator>
 #include <QTest>
@@ -34,8 +33,6 @@ Reply refused(const char *text) { return {remote::kRefused, QString::fromUtf8(te
 // a command brought the main window forward.
 class RemoteControl : public ::testing::Test {
 protected:
-    int argc = 0;
-    QCoreApplication app{argc, nullptr};
     StoreHarness h;
     AppStore &store = h.openWith(25);
     int shown = 0;

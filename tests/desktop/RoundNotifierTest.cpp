@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QTest>
@@ -43,12 +42,9 @@ signals:
     void NotificationClosed(uint id, uint reason);
 };
 
-// A store whose rounds last a minute, the event loop, and a private bus with no notification
-// server yet.
+// A store whose rounds last a minute, and a private bus with no notification server yet.
 class RoundNotifier : public ::testing::Test {
 protected:
-    int argc = 0;
-    QCoreApplication app{argc, nullptr};
     PrivateBus bus;
     StoreHarness h;
     AppStore &store = h.openWith(1, 60, 60);

@@ -1,4 +1,5 @@
 #include "ArchiveFactory.h"
+#include "FileBytes.h"
 #include "StoreHarness.h"
 #include "records/Backups.h"
 #include "records/Persistence.h"
@@ -107,10 +108,7 @@ TEST(Backups, ClearAllIsBackedUpAndRestoresWhileBrokenBackupsAreRefused)
 
     const QString broken =
         backups::directoryFor(h.dataPath()) + QStringLiteral("/focus-data-2026-12-01-080000-daily-5.json");
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{\"sessions\": [");
-    file.close();
+    fakes::writeFile(broken, "{\"sessions\": [");
     EXPECT_FALSE(store.restoreBackup(broken));
     EXPECT_EQ(store.toastMessage(), QStringLiteral("这个备份无法读取，当前记录没有改动。"));
     EXPECT_TRUE(store.sessions().isEmpty());

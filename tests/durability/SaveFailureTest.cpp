@@ -1,5 +1,6 @@
 #include "ArchiveFactory.h"
 #include "DurabilitySupport.h"
+#include "FileBytes.h"
 #include "LogCapture.h"
 #include "StoreHarness.h"
 #include "records/Persistence.h"
@@ -58,28 +59,21 @@ void unblockDataFolder(StoreHarness &h) { QFile::remove(h.dir.filePath(QStringLi
 // failed write leaves the old document and no temporary file.
 TEST(AtomicFile, AFailedSaveSaysWhyAndLeavesTheOldDocument)
 {
+    // A folder that cannot be made: SaveFailure.AFolderThatCannotBeMadeIsReportedForEverySaveAndRecovers.
     QTemporaryDir dir;
-    QFile plain(dir.filePath(QStringLiteral("plain")));
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    EXPECT_EQ(Persistence::save(dir.filePath(QStringLiteral("plain/Tessary/focus-data.json")), {}, {}).problem,
-              WriteProblem::folderUnavailable);
-
     SmallDisk disk(dir.filePath(QStringLiteral("small")));
     if (!disk.mounted())
         GTEST_SKIP() << "no full disk to test: " << disk.whyNot.toStdString();
     const QString path = disk.path + QStringLiteral("/focus-data.json");
     ASSERT_TRUE(Persistence::save(path, {}, fixtures::makeArchive(2)));
-    const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray before = fakes::readFile(path);
     disk.fill();
     LogCapture log;
     const WriteResult full = Persistence::save(path, {}, fixtures::makeArchive(300));
     EXPECT_EQ(full.problem, WriteProblem::noSpace);
     EXPECT_TRUE(LogCapture::mentions(path + QStringLiteral(": No space left on device")))
         << log.lines.join('\n').toStdString();
-    QFile after(path);
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), before);
+    EXPECT_EQ(fakes::readFile(path), before);
     EXPECT_EQ(QDir(disk.path).entryList(QDir::Files | QDir::Hidden).size(), 2); // the document and the filler
 
     SmallDisk readOnly(dir.filePath(QStringLiteral("readonly")), 64, ",ro");
@@ -170,7 +164,7 @@ TEST(EmergencyCopy, AQuitWhileUnsavedIsAskedKeptInACopyAndMergedBackOnce)
     StoreHarness h;
     h.openWith(25);
     reviewARound(h, QStringLiteral("已保存"));
-    const QByteArray savedDocument = [&] { QFile f(h.dataPath()); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray savedDocument = fakes::readFile(h.dataPath());
     blockDataFolder(h);
     reviewARound(h, QStringLiteral("只在内存里"));
     h.edit([](AppSettings &s) { s.selectedDurationMinutes = 50; });
@@ -207,10 +201,7 @@ TEST(EmergencyCopy, AQuitWhileUnsavedIsAskedKeptInACopyAndMergedBackOnce)
     // The next start, with the folder back as it was.
     unblockDataFolder(h);
     QDir().mkpath(h.dir.filePath(QStringLiteral("Tessary")));
-    QFile doc(h.dataPath());
-    ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
-    doc.write(savedDocument);
-    doc.close();
+    fakes::writeFile(h.dataPath(), savedDocument);
     AppStore &next = h.open();
     EXPECT_EQ(notesOf(next.sessions()), (QStringList{QStringLiteral("只在内存里"), QStringLiteral("已保存")}));
     EXPECT_EQ(next.settings().selectedDurationMinutes, 50);

@@ -32,22 +32,8 @@ const QTimeZone kShanghai("Asia/Shanghai");
 
 } // namespace
 
-TEST(Insights, AnEmptyArchiveHasNeutralValues)
-{
-    const Calendar cal{at("2026-12-06T04:00:00Z"), kShanghai};
-    EXPECT_EQ(todayMinutes({}, cal), 0);
-    EXPECT_EQ(streakDays({}, cal), 0);
-    const auto week = weeklySummaries({}, cal);
-    ASSERT_EQ(week.size(), 7);
-    EXPECT_EQ(week.last().date, QDateTime(QDate(2026, 12, 6), QTime(0, 0), kShanghai));
-    for (const auto &d : week)
-        EXPECT_EQ(d.minutes + d.sessions + d.wanderCount, 0);
-    EXPECT_TRUE(taskSummaries({}).isEmpty());
-    EXPECT_EQ(attentionCapacityMinutes({}), 30);
-    EXPECT_EQ(recommendedMinutes({}), 30);
-    EXPECT_EQ(wanderRateText({}), QStringLiteral("—"));
-    EXPECT_EQ(energyDropText({}), QStringLiteral("—"));
-}
+// An empty archive's figures, trend, task rows and week are read through the insights screen:
+// InsightsModel.FiguresTrendAndWeekFollowTheArchiveAndAnEmptyOneShowsTheDefaults.
 
 TEST(Insights, TodayFollowsTheLocalCalendarDay)
 {
@@ -65,6 +51,7 @@ TEST(Insights, TodayFollowsTheLocalCalendarDay)
 TEST(Insights, StreakEndsTodayOrYesterday)
 {
     const Calendar cal{at("2026-12-06T12:00:00Z"), QTimeZone::utc()};
+    EXPECT_EQ(streakDays({}, cal), 0);
     EXPECT_EQ(streakDays({session("2026-12-05T09:00:00Z"), session("2026-12-04T22:00:00Z")}, cal), 2);
     EXPECT_EQ(streakDays({session("2026-12-06T01:00:00Z")}, cal), 1);
     EXPECT_EQ(streakDays({session("2026-12-06T01:00:00Z"), session("2026-12-04T01:00:00Z")}, cal), 1);
@@ -172,23 +159,6 @@ TEST(Insights, RatesAndEnergyTextsUseFocusedRoundsOnly)
     EXPECT_EQ(wanderRateText({flat}), QStringLiteral("—")); // 0 minutes
 }
 
-TEST(Insights, TrendAndDistributionWindows)
-{
-    QList<StudySession> archive;
-    for (int i = 0; i < 12; ++i)
-        archive.append(session("2026-12-01T00:00:00Z", 600, i % 5 + 1)); // newest first
-    const auto trend = ratingTrend(archive);
-    ASSERT_EQ(trend.size(), 10);
-    EXPECT_EQ(trend.first(), (TrendPoint{1, archive[9].focusRating}));
-    EXPECT_EQ(trend.last(), (TrendPoint{10, archive[0].focusRating}));
-
-    QList<TaskSummary> rows;
-    for (int i = 0; i < 9; ++i)
-        rows.append(TaskSummary{QString::number(i), 9 - i, 1, 4.0});
-    const auto d = taskDistribution(rows);
-    EXPECT_EQ(d.rows.size(), 8);
-    EXPECT_EQ(d.hiddenRows, 1);
-    EXPECT_EQ(d.scale, 9);
-    EXPECT_EQ(taskDistribution({TaskSummary{QStringLiteral("a"), 1, 1, 4.0}}).scale, 1);
-    EXPECT_EQ(taskDistribution({}).scale, 1);
-}
+// The trend's window of ten (oldest first) and the task rows' cap of eight with their scale are
+// read through the insights screen: InsightsModel.FiguresTrendAndWeekFollowTheArchiveAndAnEmptyOneShowsTheDefaults
+// and InsightsModel.TaskRowsAtMostEightWithNoteAndScale.

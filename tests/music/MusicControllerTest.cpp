@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -348,8 +347,6 @@ TEST_F(MusicPlayer, WithoutASessionBusEveryCallFailsInOneLine)
     EXPECT_TRUE(apps.launched.isEmpty());
 }
 
-// --- A real player -------------------------------------------------------------
-
 namespace {
 
 bool writeTaggedFile(const QString &path, const char *title, const char *artist)
@@ -426,12 +423,5 @@ TEST(MusicWithMpv, EndingARoundLeavesMpvPlayingAndNamesTheTrack)
     mpv.kill();
     mpv.waitForFinished();
     QDBusConnection::disconnectFromBus(client.name());
-}
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
 

@@ -57,6 +57,7 @@ expect 0 --end
 expect 3 --toggle-pause
 [ "$err" = "这一轮已经结束，正在等待复盘" ] || fail "after --end: $err"
 expect 2 --end --json
+grep -q -- --background <<<"$err" || fail "an invalid call did not print the usage: $err"
 expect 2 --toggle-pause --end
 kill -0 "$pid" || fail "the instance is gone"
 expect 0 --status # still answering after all of that

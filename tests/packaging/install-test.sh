@@ -84,13 +84,6 @@ grep -qE "^  正常  rain .*$XDG_DATA_HOME/Tessary/Ambient/rain.flac$" <<<"$repo
 grep -qE '^  无法读取  wind ' <<<"$report" || fail "the unreadable recording was not reported"
 rm -r "$XDG_DATA_HOME/Tessary/Ambient"
 
-set +e
-(installed --no-such-option 2>"$work/usage" >/dev/null)
-rc=$?
-set -e
-[ "$rc" = 2 ] || fail "an unknown option exited $rc"
-grep -q -- '--background' "$work/usage" || fail "an unknown option did not print the usage"
-
 # Starts and draws its first frame (the QML travels inside the binary).
 first_frame_after() { # seconds to wait, then arguments for tessary; sets frame_at (tenths, or "never")
   local wait="$1"; shift

@@ -1,4 +1,5 @@
 #include "ArchiveFactory.h"
+#include "FileBytes.h"
 #include "LogCapture.h"
 #include "records/Persistence.h"
 
@@ -14,21 +15,10 @@
 
 using namespace tessary;
 using fakes::LogCapture;
+using fakes::readFile;
+using fakes::writeFile;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class PersistenceTest : public ::testing::Test {
 protected:
@@ -62,7 +52,7 @@ TEST_F(PersistenceTest, FirstLaunchHasDefaultsAndTheFirstSaveReadsBack)
     EXPECT_EQ(r.outcome, Persistence::LoadOutcome::loaded);
     EXPECT_EQ(r.data, (PersistedData{fixtures::richSettings(), sessions, std::nullopt}));
     EXPECT_EQ(siblings(), QStringList{QStringLiteral("focus-data.json")}); // no temporary left behind
-    EXPECT_FALSE(readAll(file()).startsWith("\xEF\xBB\xBF"));
+    EXPECT_FALSE(readFile(file()).startsWith("\xEF\xBB\xBF"));
 }
 
 TEST_F(PersistenceTest, OpeningTheDocumentRemovesWhatInterruptedSavesLeftAndNothingElse)
@@ -72,7 +62,7 @@ TEST_F(PersistenceTest, OpeningTheDocumentRemovesWhatInterruptedSavesLeftAndNoth
     const QStringList mine{u"focus-data.json.bak"_qs, u"focus-data.json.x1y2z3w"_qs, u"focus-data.json.ab-123"_qs,
                            u"focus-data.unreadable-20261207T010203Z.json"_qs, u"other.json.Ab12Cd"_qs};
     for (const QString &name : mine + QStringList{u"focus-data.json.Ab12Cd"_qs, u"focus-data.json.QWERTY"_qs})
-        writeAll(d.filePath(name), "{\"half\": ");
+        writeFile(d.filePath(name), "{\"half\": ");
     EXPECT_EQ(Persistence::load(file()).outcome, Persistence::LoadOutcome::loaded);
     QStringList expected = mine + QStringList{QStringLiteral("focus-data.json")};
     expected.sort();
@@ -83,14 +73,14 @@ TEST_F(PersistenceTest, AnUndecodableDocumentIsKeptBeforeAnythingCanOverwriteIt)
 {
     QDir().mkpath(dir.filePath(QStringLiteral("Tessary")));
     const QByteArray damaged = "{\"settings\": {\"selectedDurationMinutes\": 50}, \"sessions\": [";
-    writeAll(file(), damaged);
+    writeFile(file(), damaged);
 
     LogCapture log;
     const auto r = Persistence::load(file());
     EXPECT_EQ(r.outcome, Persistence::LoadOutcome::unreadable);
     EXPECT_EQ(r.data, PersistedData());
     ASSERT_FALSE(r.preservedCopyPath.isEmpty());
-    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
+    EXPECT_EQ(readFile(r.preservedCopyPath), damaged);
     const QRegularExpression name(QStringLiteral("^focus-data\\.unreadable-\\d{8}T\\d{6}Z\\.json$"));
     EXPECT_TRUE(name.match(QFileInfo(r.preservedCopyPath).fileName()).hasMatch()) << qPrintable(r.preservedCopyPath);
     ASSERT_EQ(log.lines.size(), 1);
@@ -98,19 +88,19 @@ TEST_F(PersistenceTest, AnUndecodableDocumentIsKeptBeforeAnythingCanOverwriteIt)
 
     // The next save replaces the original; the copy stays.
     ASSERT_TRUE(Persistence::save(file(), fixtures::richSettings(), fixtures::makeArchive(3)));
-    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
+    EXPECT_EQ(readFile(r.preservedCopyPath), damaged);
 
     // A second unreadable launch in the same second does not overwrite the first copy. A
     // document missing one required member is unreadable as a whole: none of it is taken.
-    QByteArray partial = readAll(file());
+    QByteArray partial = readFile(file());
     partial.replace("\"autoPlayMusic\": true,", "");
-    writeAll(file(), partial);
+    writeFile(file(), partial);
     const auto again = Persistence::load(file());
     EXPECT_EQ(again.outcome, Persistence::LoadOutcome::unreadable);
     EXPECT_EQ(again.data, PersistedData());
     EXPECT_NE(again.preservedCopyPath, r.preservedCopyPath);
-    EXPECT_EQ(readAll(again.preservedCopyPath), partial);
-    EXPECT_EQ(readAll(r.preservedCopyPath), damaged);
+    EXPECT_EQ(readFile(again.preservedCopyPath), partial);
+    EXPECT_EQ(readFile(r.preservedCopyPath), damaged);
 }
 
 // A save that cannot happen logs one line and leaves the old document and the caller's state
@@ -119,7 +109,7 @@ TEST_F(PersistenceTest, AnUndecodableDocumentIsKeptBeforeAnythingCanOverwriteIt)
 TEST_F(PersistenceTest, AFailedSaveLogsAndLeavesTheOldDocument)
 {
     ASSERT_TRUE(Persistence::save(file(), AppSettings(), fixtures::makeArchive(2)));
-    const QByteArray before = readAll(file());
+    const QByteArray before = readFile(file());
     const auto sessions = fixtures::makeArchive(5);
     const auto failsLoggingOnce = [&](const QString &path) {
         LogCapture log;
@@ -128,7 +118,7 @@ TEST_F(PersistenceTest, AFailedSaveLogsAndLeavesTheOldDocument)
     };
     QDir().mkpath(dir.filePath(QStringLiteral("blocked/focus-data.json")));
     EXPECT_TRUE(failsLoggingOnce(dir.filePath(QStringLiteral("blocked/focus-data.json"))));
-    writeAll(dir.filePath(QStringLiteral("plainfile")), "x");
+    writeFile(dir.filePath(QStringLiteral("plainfile")), "x");
     EXPECT_TRUE(failsLoggingOnce(dir.filePath(QStringLiteral("plainfile/Tessary/focus-data.json"))));
 
     const QString folder = dir.filePath(QStringLiteral("Tessary"));
@@ -151,12 +141,9 @@ TEST_F(PersistenceTest, AFailedSaveLogsAndLeavesTheOldDocument)
     QFile::setPermissions(folder, readOnly | QFile::WriteOwner);
     QFile::setPermissions(dir.path(), readOnly | QFile::WriteOwner);
     EXPECT_TRUE(failedAsExpected);
-    EXPECT_EQ(readAll(file()), before);
+    EXPECT_EQ(readFile(file()), before);
     EXPECT_EQ(sessions, fixtures::makeArchive(5)); // the caller's state is untouched
 }
-
-// ---------------------------------------------------------------------------
-// CSV
 
 namespace {
 StudySession csvSession(const char *startedUtc, std::int64_t focusedSeconds)

@@ -1,4 +1,5 @@
 #include "ArchiveFactory.h"
+#include "FileBytes.h"
 #include "LogCapture.h"
 #include "StoreHarness.h"
 #include "SyncTestSupport.h"
@@ -131,10 +132,8 @@ TEST_F(SyncService, ForeignAndBrokenFilesAreSkippedOnce)
     const QString homeFile = devices.filePath(home.store().syncState()->deviceId.toString() + QStringLiteral(".json"));
     QFile::copy(homeFile, devices.filePath(QStringLiteral("x.sync-conflict-20261208-101010-ABCDEFG.json")));
     QFile::copy(homeFile, devices.filePath(QStringLiteral(".syncthing.x.json.tmp")));
-    QFile half(devices.filePath(QStringLiteral("0F0F0F0F-0000-4000-8000-000000000003.json")));
-    ASSERT_TRUE(half.open(QIODevice::WriteOnly));
-    half.write("{\"clears\": [], \"clock\": 3, \"deviceId\": ");
-    half.close();
+    fakes::writeFile(devices.filePath(QStringLiteral("0F0F0F0F-0000-4000-8000-000000000003.json")),
+                     "{\"clears\": [], \"clock\": 3, \"deviceId\": ");
     QFile::copy(homeFile, devices.filePath(QStringLiteral("1F0F0F0F-0000-4000-8000-000000000004.json")));
 
     LogCapture log;

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -247,11 +246,4 @@ TEST(Updater, WithoutAFeedNothingIsCheckedAndEverythingIsDisabled)
         EXPECT_FALSE(QFile::exists(settings));
     }
     EXPECT_EQ(AppUpdater(UpdaterConfig{}, clock, [] { return false; }).currentVersion(), QStringLiteral("开发版"));
-}
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -1,5 +1,5 @@
-// The audio tests need an application object: completions and device notifications arrive
-// through its event queue.
+// One application object for the whole binary: event loops, timers, D-Bus replies, completions
+// and device notifications all arrive through its queue.
 
 #include <QCoreApplication>
 

@@ -34,11 +34,19 @@ QtObject {
     // Qt's fallback dialog as a keyboard user expects a save dialog: the name field has the
     // focus with the name before ".csv" selected, and Return in it saves. Its basic style draws
     // the path bar on a fixed white field; that field takes the palette's base like the others.
+    // Its name field and its up button carry no name for a screen reader; they get one, and the
+    // type picker's inner text, which repeats the picker, is left out.
     function finishFallback(item, asked) {
-        if (item.upButton !== undefined && item.background)
+        if (item.upButton !== undefined && item.background) {
             item.background.color = Qt.binding(() => item.palette.base)
+            if (item.upButton)
+                item.upButton.Accessible.name = "上一级文件夹"
+        }
+        if (item.displayText !== undefined && item.editable === false && item.contentItem)
+            item.contentItem.Accessible.ignored = true
         if (item.objectName === "fileNameTextField") {
             const field = item
+            field.Accessible.name = "文件名"
             field.forceActiveFocus()
             field.select(0, Math.max(0, field.text.lastIndexOf(".")) || field.text.length)
             field.accepted.connect(() => {

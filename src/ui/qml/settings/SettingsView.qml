@@ -316,7 +316,6 @@ Flickable {
                             Layout.fillWidth: true
                             placeholderText: "新增任务名称"
                             Accessible.name: "新增任务名称"
-                            Accessible.description: "按回车加入任务列表"
                             text: view.newManagedTaskName
                             onTextEdited: view.newManagedTaskName = text
                             onAccepted: view.addManagedTask()

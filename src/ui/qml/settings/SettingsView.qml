@@ -357,6 +357,7 @@ Flickable {
                                 implicitWidth: 24; implicitHeight: 24; radius: 8
                                 symbol: "xmark"
                                 toolTip: "从任务列表移除；历史记录仍保留"
+                                accessibleName: "移除任务：" + modelData
                                 onClicked: AppStore.removeTask(modelData)
                             }
                         }

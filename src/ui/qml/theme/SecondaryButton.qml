@@ -10,6 +10,9 @@ Rectangle {
     property color textColor: TessaryTheme.primaryText
     property real minimumWidth: 0
     property string toolTip
+    // What a screen reader says: the text, or for an icon-only button its tooltip, unless a
+    // repeated button needs to say which one it is (its tooltip then describes it).
+    property string accessibleName: text !== "" ? text : toolTip
     signal clicked()
 
     implicitHeight: 42
@@ -29,7 +32,8 @@ Rectangle {
     }
     PressableArea {
         id: area
-        name: button.text !== "" ? button.text : button.toolTip
+        name: button.accessibleName
+        description: button.accessibleName !== button.toolTip ? button.toolTip : ""
         toolTip: button.toolTip
         cornerRadius: button.radius
         onActivated: button.clicked()

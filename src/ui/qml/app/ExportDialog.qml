@@ -36,37 +36,31 @@ QtObject {
     // the path bar on a fixed white field; that field takes the palette's base like the others.
     // Its name field and its up button carry no name for a screen reader; they get one, and the
     // type picker's inner text, which repeats the picker, is left out.
-    function finishFallback(item, asked) {
-        if (item.upButton !== undefined && item.background) {
-            item.background.color = Qt.binding(() => item.palette.base)
-            if (item.upButton)
-                item.upButton.Accessible.name = "上一级文件夹"
+    function finishFallback(asked) {
+        let field = null, save = null
+        const visit = (item) => {
+            if (item.upButton !== undefined && item.background) {
+                item.background.color = Qt.binding(() => item.palette.base)
+                if (item.upButton)
+                    item.upButton.Accessible.name = "上一级文件夹"
+            }
+            if (item.displayText !== undefined && item.editable === false && item.contentItem)
+                item.contentItem.Accessible.ignored = true
+            if (item.objectName === "fileNameTextField")
+                field = item
+            if (item.text === asked.acceptLabel && item.clicked !== undefined)
+                save = item
+            for (let i = 0; i < item.children.length; ++i)
+                visit(item.children[i])
         }
-        if (item.displayText !== undefined && item.editable === false && item.contentItem)
-            item.contentItem.Accessible.ignored = true
-        if (item.objectName === "fileNameTextField") {
-            const field = item
-            field.Accessible.name = "文件名"
-            field.forceActiveFocus()
-            field.select(0, Math.max(0, field.text.lastIndexOf(".")) || field.text.length)
-            field.accepted.connect(() => {
-                const save = exporter.findButton(field.parent, asked.acceptLabel)
-                if (save && save.enabled)
-                    save.clicked()
-            })
-        }
-        for (let i = 0; i < item.children.length; ++i)
-            finishFallback(item.children[i], asked)
-    }
-    function findButton(item, text) {
-        if (item.text === text && item.clicked !== undefined)
-            return item
-        for (let i = 0; i < item.children.length; ++i) {
-            const found = findButton(item.children[i], text)
-            if (found)
-                return found
-        }
-        return null
+        visit(parentWindow.contentItem)
+        if (!field)
+            return // the desktop's own dialog
+        field.Accessible.name = "文件名"
+        field.forceActiveFocus()
+        field.select(0, Math.max(0, field.text.lastIndexOf(".")) || field.text.length)
+        if (save)
+            field.accepted.connect(() => { if (save.enabled) save.clicked() })
     }
 
     property Connections requests: Connections {
@@ -81,7 +75,7 @@ QtObject {
                 Exporter.finish("")
                 asked.destroy()
             } else if (exporter.parentWindow) {
-                exporter.finishFallback(exporter.parentWindow.contentItem, asked)
+                exporter.finishFallback(asked)
             }
         }
     }

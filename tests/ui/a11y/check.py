@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 """What a screen-reader user and a keyboard-only user meet in 汀禾, read from its AT-SPI tree.
 
-  check.py dump          prints the tree of every window (for looking)
   check.py               runs every check; exits 1 on the first failure
 """
 import json
@@ -44,20 +43,6 @@ def walk(node, depth=0):
         child = node.getChildAtIndex(i)
         if child is not None:
             yield from walk(child, depth + 1)
-
-
-def dump():
-    for node, depth in walk(application()):
-        st = states(node)
-        if "showing" not in st and depth > 1:
-            continue
-        try:
-            e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-            where = f"@{e.x},{e.y} {e.width}x{e.height}"
-        except NotImplementedError:
-            where = ""
-        print(f"{'  ' * depth}{node.getRoleName()} «{node.name}» {node.description and '(' + node.description + ') '}"
-              f"{' '.join(sorted(st - {'showing', 'enabled'}))} {where}")
 
 
 def extents(node):
@@ -345,9 +330,6 @@ def check_tray_popup():
 
 
 if __name__ == "__main__":
-    if sys.argv[1:] == ["dump"]:
-        dump()
-        sys.exit(0)
     check_names_everywhere()
     check_tab_order()
     check_round_by_keyboard()
